@@ -1,0 +1,143 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Message.h"
+#include "catalogue/Catalogue.h"
+#include "config/Selections.h"
+#include "customer/CustomerRecord.h"
+#include "idcode/IDCode.h"
+#include "orderlist/OrderList.h"
+
+inline constexpr const char* kApplicationTitle = "VK72 Configuration Tool ";
+inline constexpr const char* kProgramVersion = "2.0";
+inline constexpr const char* kCatalogueMissingText =
+    "Configuration file KITBUILDER.INI not found.\nMust be located in same directory as KITBUILDER.EXE !\n"
+    "Cannot run program.";
+inline constexpr const char* kBadPriceText =
+    "One or more prices have an illegal format.\nPossible reason is use of wrong decimal separator ('.' "
+    "or',').\nPlease check price file KITBUILDER.PRS.\nCannot run program.";
+inline constexpr const char* kSaveRefusedText =
+    "Configuration is incorrect! Please press 'Test Configuration' button for details!";
+inline constexpr const char* kPriceBoxCaption = "Price of unit";
+
+// The main window's state and its commands, without any widget: the loaded catalogue,
+// every selection control, the status display, the price box, the settings' check marks
+// and the customer record. The widgets mirror it after every command.
+class Configurator : private SelectionSink {
+public:
+    Configurator() = default;
+
+    // Reads the catalogue and the price file, fills every control and sets the start
+    // selections. Result 0, 1 (catalogue missing or unreadable) or 3 (a price is not a number).
+    LoadOutcome LoadCatalogue(const std::string& cataloguePath, const std::string& pricePath);
+    // The fatal message for a load result other than 0, with the detail on a line of its own.
+    static std::string LoadFailureText(const LoadOutcome& outcome);
+    // After a successful load: one warning that lists every group entry naming no part.
+    std::optional<Message> LoadWarning() const;
+    // The rest of the start-up: the first check, the stored price display, the unit price.
+    std::vector<Message> StartUp();
+
+    const Catalogue& catalogue() const { return m_catalogue; }
+    const std::string& cataloguePath() const { return m_cataloguePath; }
+    const Selections& selections() const { return m_selections; }
+
+    // A user's change of a control: takes the selection and runs the control's handler
+    // (the check; HMIChange also sets the ZEV-Azo's visibility; OSLanguage runs nothing).
+    void UserSelect(Group group, int index);
+    void UserSetPCI(bool checked);
+    // The user typed into the editable language box; a text equal to an entry selects it.
+    void UserTypeLanguage(const std::string& text);
+
+    // Changes made by the program, with the toolkit's reactions: a radio group or the check
+    // box runs its click handler when its state changes; a list runs nothing.
+    void SetRadioIndex(Group group, int index) override;
+    void SetListIndex(Group group, int index) override;
+    void SetPCIChecked(bool checked) override;
+
+    void HMIChange();
+    int CheckConfiguration();
+    void UpdateUnitPrice();
+    std::optional<Message> ShowPricesClick();
+    std::optional<Message> SetStdConfigExecute();
+    std::optional<Message> StoreOSStdLanguage(int language);
+    // A language command of the settings menu: store, then check its item.
+    std::optional<Message> LanguageClick(int language);
+
+    // Status display.
+    int checkResult() const { return m_checkResult; }
+    const std::string& statusText() const { return m_statusText; }
+    bool errorDisplay() const { return m_errorDisplay; }
+    bool showOrderListEnabled() const { return !m_errorDisplay; }
+    // How often the check ran, so tests can tell which action ran it.
+    int checkRuns() const { return m_checkRuns; }
+
+    // Price box.
+    const std::string& priceText() const { return m_priceText; }
+    const std::string& currencyText() const { return m_currencyText; }
+    const std::string& priceBoxCaption() const { return m_priceBoxCaption; }
+    bool priceBoxVisible() const { return m_priceBoxVisible; }
+    bool showPricesChecked() const { return m_showPricesChecked; }
+    bool showPricesEnabled() const { return m_catalogue.pricesPresent; }
+
+    // Settings menu.
+    bool standardConfigurationChecked() const { return m_standardConfiguration; }
+    // 0 german ... 5 spanish, -1 none.
+    int checkedLanguage() const { return m_checkedLanguage; }
+
+    // ID code.
+    EncodedCode EncodeIDCode() const;
+    // Sets the selections from a prefixed code, then brings the ZEV-Azo's visibility, the
+    // status display and the price up to date. A message when the code is too short.
+    std::optional<Message> ApplyIDCode(const std::string& prefixedCode);
+
+    // Composes the order list; on success the code is stored as the customer's Code.
+    OrderListBuild BuildOrderlist(const OrderListDesign& design = {});
+
+    // Customer record and files.
+    const CustomerRecord& customer() const { return m_customer; }
+    const std::string& customerFile() const { return m_customerFile; }
+    bool customerDataFlag() const { return m_customerDataFlag; }
+    // The customer dialog's OK: stores the eight texts (Code untouched) and sets the flag.
+    void StoreCustomerFields(const CustomerRecord& fields);
+    void SetCustomerFile(const std::string& path) { m_customerFile = path; }
+    // Open: the record and the code of the file; the configuration through its code.
+    std::vector<Message> OpenCustomerFile(const std::string& path);
+    // Save's first steps: the check and the order list; a message when the check refuses.
+    std::optional<Message> PrepareSave();
+    // Save's last step: writes the record to the current customer file.
+    std::optional<Message> WriteCustomerFile();
+
+    std::string WindowTitle() const;
+
+private:
+    const Selections& CurrentSelections() const override { return m_selections; }
+    void RunHandler(Group group);
+    void ApplyHMIVisibility();
+    void ShowPricesToggle();
+    std::optional<Message> WriteShowPrices();
+
+    Catalogue m_catalogue;
+    std::string m_cataloguePath;
+    Selections m_selections;
+
+    int m_checkResult = 0;
+    std::string m_statusText;
+    bool m_errorDisplay = false;
+    int m_checkRuns = 0;
+
+    std::string m_priceText;
+    std::string m_currencyText;
+    std::string m_priceBoxCaption = kPriceBoxCaption;
+    bool m_priceBoxVisible = true;
+    bool m_showPricesChecked = false;
+
+    bool m_standardConfiguration = true;
+    int m_checkedLanguage = -1;
+
+    CustomerRecord m_customer;
+    std::string m_customerFile;
+    bool m_customerDataFlag = false;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "catalogue/Groups.h"
+#include "catalogue/PartTable.h"
+
+// An order number that a group section (or Extension) names but OrderNumbers lacks.
+struct MissingOrderNumber {
+    std::string section;
+    std::string key;
+    std::string orderNumber;
+};
+
+// Everything LoadCatalogue reads from the catalogue and the price file.
+struct Catalogue {
+    PartTable parts;
+
+    bool pricesPresent = false;
+    std::string currency = "EUR";
+    std::string priceBase = "EN";
+    std::string priceDate;
+    char decimalSeparator = ',';
+    std::string version = "???";
+
+    bool useStdConfig = true;
+    // The stored price display; false in no-price mode whatever the file says.
+    bool showPrices = false;
+    int osStdLanguage = 0;
+
+    // Entries of every selection control: part descriptions, language names for
+    // OSLanguage. Slot lists hold only the catalogue's modules, without the empty entry.
+    std::array<std::vector<std::string>, kGroupCount> options;
+    std::string extensionCaption;
+
+    std::vector<MissingOrderNumber> missing;
+};
+
+enum LoadResult { kLoaded = 0, kCatalogueMissing = 1, kBadPrice = 3 };
+
+struct LoadOutcome {
+    int result = kLoaded;
+    // Why the catalogue could not be read, or which price is not a number.
+    std::string detail;
+};
+
+// Reads both files into catalogue. The price file may be absent (no-price mode).
+// On a result other than kLoaded the catalogue holds what was read up to the failure.
+LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath, Catalogue& catalogue);

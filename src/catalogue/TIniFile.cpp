@@ -1,0 +1,564 @@
+#include "TIniFile.h"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+// Below this many names a linear scan beats hashing; most sections are short.
+constexpr std::size_t kLinearLimit = 8;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+unsigned char Lower(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Lower(a[i]) != Lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t HashNoCase(std::string_view s) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (char c : s) {
+        h ^= Lower(c);
+        h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && IsBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+// Open-addressing table of positions (stored + 1, 0 = free) into a list of names that
+// nameAt(i) returns. The lists hold each name once, so an insert never meets an equal name.
+template <class NameAt>
+std::size_t IndexFind(const std::vector<std::uint32_t>& slots, std::size_t count, std::string_view name,
+                      NameAt nameAt) {
+    if (slots.empty()) {
+        for (std::size_t i = 0; i < count; ++i) {
+            if (EqualNoCase(nameAt(i), name)) {
+                return i;
+            }
+        }
+        return kNotFound;
+    }
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t h = HashNoCase(name) & mask;; h = (h + 1) & mask) {
+        const std::uint32_t slot = slots[h];
+        if (slot == 0) {
+            return kNotFound;
+        }
+        if (EqualNoCase(nameAt(slot - 1), name)) {
+            return slot - 1;
+        }
+    }
+}
+
+template <class NameAt>
+void IndexInsert(std::vector<std::uint32_t>& slots, std::size_t position, NameAt nameAt) {
+    const std::size_t mask = slots.size() - 1;
+    std::size_t h = HashNoCase(nameAt(position)) & mask;
+    while (slots[h] != 0) {
+        h = (h + 1) & mask;
+    }
+    slots[h] = static_cast<std::uint32_t>(position + 1);
+}
+
+// Call after appending the count-th name to the list.
+template <class NameAt>
+void IndexAdded(std::vector<std::uint32_t>& slots, std::size_t count, NameAt nameAt) {
+    if (count <= kLinearLimit) {
+        return;
+    }
+    if (count * 2 > slots.size()) {
+        slots.assign(std::bit_ceil(count * 4), 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            IndexInsert(slots, i, nameAt);
+        }
+    } else {
+        IndexInsert(slots, count - 1, nameAt);
+    }
+}
+
+std::string ErrorText(int err) { return std::generic_category().message(err); }
+
+std::string RandomSuffix() {
+    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::string suffix(6, '0');
+    for (char& c : suffix) {
+        c = kChars[generator() % (sizeof(kChars) - 1)];
+    }
+    return suffix;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Names that would be read back as something else, or break the file's structure.
+const char* NameProblem(std::string_view section, std::string_view key) {
+    if (section.empty()) {
+        return "empty section name";
+    }
+    if (section.find_first_of("\r\n]") != std::string_view::npos) {
+        return "invalid section name";
+    }
+    if (key.empty()) {
+        return "empty key name";
+    }
+    if (key.find_first_of("\r\n=") != std::string_view::npos || key.front() == '[' || key.front() == ';' ||
+        key.front() == '#') {
+        return "invalid key name";
+    }
+    return nullptr;
+}
+
+std::string ValueToWrite(std::string_view value) {
+    std::string text(value);
+    std::replace_if(text.begin(), text.end(), IsLineEnd, ' ');
+    const bool blankAtEnd = !text.empty() && (IsBlank(text.front()) || IsBlank(text.back()));
+    const bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+    if (blankAtEnd || quoted) {
+        return '"' + text + '"';
+    }
+    return text;
+}
+
+} // namespace
+
+TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
+    std::string reason;
+    if (!ReadWholeFile(m_path, m_data, reason)) {
+        m_data.clear();
+        m_readError = "Cannot read \"" + m_path + "\": " + reason;
+    }
+    Parse();
+}
+
+bool TIniFile::ReadWholeFile(const std::string& path, std::string& data, std::string& reason) {
+    data.clear();
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT || errno == ENOTDIR) {
+            return true;
+        }
+        reason = ErrorText(errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        reason = ErrorText(errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        reason = S_ISDIR(st.st_mode) ? ErrorText(EISDIR) : std::string("Not a regular file");
+        ::close(fd);
+        return false;
+    }
+    // One spare byte lets the loop notice a file that grew since fstat.
+    data.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            data.resize(data.size() * 2);
+        }
+        const ssize_t r = ::read(fd, data.data() + got, data.size() - got);
+        if (r < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            reason = ErrorText(errno);
+            ::close(fd);
+            data.clear();
+            return false;
+        }
+        if (r == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(r);
+    }
+    ::close(fd);
+    data.resize(got);
+    return true;
+}
+
+void TIniFile::Parse() {
+    m_entries.clear();
+    m_sections.clear();
+    m_sectionIndex.clear();
+    m_lineEnding = "\n";
+    m_bomLength = std::string_view(m_data).starts_with(kBom) ? kBom.size() : 0;
+
+    const char* const base = m_data.data();
+    const std::size_t size = m_data.size();
+    const auto sectionName = [this](std::size_t i) { return Text(m_sections[i].name); };
+    const auto span = [base](std::string_view s) { return Span{static_cast<std::size_t>(s.data() - base), s.size()}; };
+    bool endingSeen = false;
+    std::size_t current = kNotFound; // section that receives key lines; none before the first header
+
+    for (std::size_t pos = m_bomLength; pos < size;) {
+        std::size_t end = pos;
+        while (end < size && !IsLineEnd(base[end])) {
+            ++end;
+        }
+        std::size_t next = end;
+        if (end < size) {
+            next = (base[end] == '\r' && end + 1 < size && base[end + 1] == '\n') ? end + 2 : end + 1;
+            if (!endingSeen) {
+                endingSeen = true;
+                m_lineEnding = next - end == 2 ? "\r\n" : (base[end] == '\r' ? "\r" : "\n");
+            }
+        }
+        const std::string_view line = Trim(std::string_view(base + pos, end - pos));
+        pos = next;
+        if (line.empty() || line.front() == ';' || line.front() == '#') {
+            continue;
+        }
+
+        if (line.front() == '[') {
+            const std::size_t close = line.find(']');
+            const std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            if (IndexFind(m_sectionIndex, m_sections.size(), name, sectionName) != kNotFound) {
+                current = kNotFound;
+                continue;
+            }
+            Section section;
+            section.name = span(name);
+            section.firstEntry = m_entries.size();
+            section.insertAt = end;
+            m_sections.push_back(std::move(section));
+            IndexAdded(m_sectionIndex, m_sections.size(), sectionName);
+            current = m_sections.size() - 1;
+            continue;
+        }
+
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos || current == kNotFound) {
+            continue;
+        }
+        const std::string_view key = Trim(line.substr(0, equals));
+        if (key.empty()) {
+            continue;
+        }
+        Section& section = m_sections[current];
+        section.insertAt = end;
+        const auto entryKey = [this, first = section.firstEntry](std::size_t i) {
+            return Text(m_entries[first + i].key);
+        };
+        if (IndexFind(section.index, section.entryCount, key, entryKey) != kNotFound) {
+            continue;
+        }
+        std::string_view value = line.substr(equals + 1);
+        while (!value.empty() && IsBlank(value.front())) {
+            value.remove_prefix(1);
+        }
+        m_entries.push_back(Entry{span(key), span(value)});
+        ++section.entryCount;
+        IndexAdded(section.index, section.entryCount, entryKey);
+    }
+}
+
+const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
+    const std::size_t i = IndexFind(m_sectionIndex, m_sections.size(), Trim(name),
+                                    [this](std::size_t i) { return Text(m_sections[i].name); });
+    return i == kNotFound ? nullptr : &m_sections[i];
+}
+
+const TIniFile::Entry* TIniFile::FindEntry(const Section& section, std::string_view key) const {
+    const std::size_t first = section.firstEntry;
+    const std::size_t i = IndexFind(section.index, section.entryCount, Trim(key),
+                                    [this, first](std::size_t i) { return Text(m_entries[first + i].key); });
+    return i == kNotFound ? nullptr : &m_entries[first + i];
+}
+
+std::string TIniFile::CleanValue(std::string_view raw) {
+    if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"') {
+        raw = raw.substr(1, raw.size() - 2);
+    }
+    return std::string(raw.substr(0, kMaxValueLength));
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
+    if (const Section* s = FindSection(section)) {
+        if (const Entry* e = FindEntry(*s, key)) {
+            return CleanValue(Text(e->value));
+        }
+    }
+    return std::string(def);
+}
+
+int TIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
+    if (const Section* s = FindSection(section)) {
+        if (const Entry* e = FindEntry(*s, key)) {
+            int value = 0;
+            if (ParseInteger(CleanValue(Text(e->value)), value)) {
+                return value;
+            }
+        }
+    }
+    return def;
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+std::vector<std::string> TIniFile::ReadSection(std::string_view section) const {
+    std::vector<std::string> keys;
+    if (const Section* s = FindSection(section)) {
+        keys.reserve(s->entryCount);
+        for (std::size_t i = 0; i < s->entryCount; ++i) {
+            keys.emplace_back(Text(m_entries[s->firstEntry + i].key));
+        }
+    }
+    return keys;
+}
+
+std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> pairs;
+    if (const Section* s = FindSection(section)) {
+        pairs.reserve(s->entryCount);
+        for (std::size_t i = 0; i < s->entryCount; ++i) {
+            const Entry& e = m_entries[s->firstEntry + i];
+            pairs.emplace_back(std::string(Text(e.key)), CleanValue(Text(e.value)));
+        }
+    }
+    return pairs;
+}
+
+bool TIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+
+bool TIniFile::ParseInteger(std::string_view text, int& value) {
+    text = Trim(text);
+    long long result = 0;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        for (char c : text.substr(2)) {
+            int digit = 0;
+            if (c >= '0' && c <= '9') {
+                digit = c - '0';
+            } else if (Lower(c) >= 'a' && Lower(c) <= 'f') {
+                digit = Lower(c) - 'a' + 10;
+            } else {
+                return false;
+            }
+            result = result * 16 + digit;
+            if (result > INT_MAX) {
+                return false;
+            }
+        }
+        value = static_cast<int>(result);
+        return true;
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty()) {
+        return false;
+    }
+    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+        result = result * 10 + (c - '0');
+        if (result > limit) {
+            return false;
+        }
+    }
+    value = static_cast<int>(negative ? -result : result);
+    return true;
+}
+
+std::string TIniFile::ComposeWrite(std::string_view section, std::string_view key, std::string_view value) const {
+    std::string content;
+    if (const Section* s = FindSection(section)) {
+        if (const Entry* e = FindEntry(*s, key)) {
+            content.reserve(m_data.size() + value.size());
+            content.append(m_data, 0, e->value.pos);
+            content.append(value);
+            content.append(m_data, e->value.pos + e->value.size);
+            return content;
+        }
+        content.reserve(m_data.size() + key.size() + value.size() + 3);
+        content.append(m_data, 0, s->insertAt);
+        content.append(m_lineEnding).append(key).append("=").append(value);
+        content.append(m_data, s->insertAt);
+        return content;
+    }
+    content = m_data;
+    if (content.size() > m_bomLength && !IsLineEnd(content.back())) {
+        content.append(m_lineEnding);
+    }
+    content.append("[").append(section).append("]").append(m_lineEnding);
+    content.append(key).append("=").append(value).append(m_lineEnding);
+    return content;
+}
+
+bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value,
+                           std::string* error) {
+    const auto fail = [&](const std::string& reason) {
+        if (error) {
+            *error = "Cannot write \"" + m_path + "\": " + reason;
+        }
+        return false;
+    };
+    section = Trim(section);
+    key = Trim(key);
+    if (const char* problem = NameProblem(section, key)) {
+        return fail(problem);
+    }
+    // Read again: the file may have changed since this object was made, and writing
+    // from a stale copy would undo that change.
+    std::string data;
+    std::string reason;
+    if (!ReadWholeFile(m_path, data, reason)) {
+        return fail(reason);
+    }
+    m_data = std::move(data);
+    m_readError.clear();
+    Parse();
+
+    std::string content = ComposeWrite(section, key, ValueToWrite(value));
+    if (!Save(content, error)) {
+        return false;
+    }
+    m_data = std::move(content);
+    Parse();
+    return true;
+}
+
+bool TIniFile::WriteInteger(std::string_view section, std::string_view key, int value, std::string* error) {
+    return WriteString(section, key, std::to_string(value), error);
+}
+
+bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool value, std::string* error) {
+    return WriteString(section, key, value ? "1" : "0", error);
+}
+
+bool TIniFile::Save(const std::string& content, std::string* error) const {
+    const auto fail = [&](int err) {
+        if (error) {
+            *error = "Cannot write \"" + m_path + "\": " + ErrorText(err);
+        }
+        return false;
+    };
+
+    // Write through a symbolic link to the file it names instead of replacing the link.
+    std::string target = m_path;
+    if (char* real = ::realpath(m_path.c_str(), nullptr)) {
+        target = real;
+        std::free(real);
+    }
+    struct stat st {};
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists) {
+        if (S_ISDIR(st.st_mode)) {
+            return fail(EISDIR);
+        }
+        if (!S_ISREG(st.st_mode)) {
+            return fail(EINVAL);
+        }
+        // rename() would replace a write-protected file; the protection must hold.
+        if (::access(target.c_str(), W_OK) != 0) {
+            return fail(errno);
+        }
+    } else if (errno != ENOENT) {
+        return fail(errno);
+    }
+
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = target + "." + RandomSuffix();
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return fail(errno);
+        }
+    }
+    if (fd < 0) {
+        return fail(EEXIST);
+    }
+
+    const auto abandon = [&](int err) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        ::unlink(temp.c_str());
+        return fail(err);
+    };
+    if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
+        return abandon(errno);
+    }
+    if (exists) {
+        if (::fchmod(fd, st.st_mode & 07777) != 0) {
+            return abandon(errno);
+        }
+        // Keeping the owner only works with the right to give files away; without it the
+        // writer owns the new file, as with any editor that saves by rename.
+        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
+            [[maybe_unused]] const int ignored = ::fchown(fd, st.st_uid, st.st_gid);
+        }
+    }
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) {
+        return abandon(errno);
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        return abandon(errno);
+    }
+
+    // Make the rename itself durable; the data is already safe, so a failure here is not reported.
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}

@@ -1,0 +1,39 @@
+#include "customer/CustomerRecord.h"
+
+#include "catalogue/TIniFile.h"
+
+namespace {
+constexpr const char* kSection = "Data";
+constexpr std::array<const char*, CustomerRecord::kFieldCount> kKeys{
+    "Company1", "Company2", "Name1", "Name2", "Street", "City", "Ident1", "Ident2", "Code"};
+} // namespace
+
+const char* CustomerRecord::KeyName(Field f) { return kKeys[f]; }
+
+const char* CustomerRecord::LabelCaption(Field f) { return kKeys[f]; }
+
+CustomerRecord ReadCustomerFile(const std::string& path, std::string* error) {
+    CustomerRecord record;
+    const TIniFile ini(path);
+    if (!ini.Readable()) {
+        if (error)
+            *error = ini.ReadError();
+        return record;
+    }
+    for (int f = 0; f < CustomerRecord::kFieldCount; ++f)
+        record.fields[f] = ini.ReadString(kSection, kKeys[f], "");
+    return record;
+}
+
+bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, std::string* error) {
+    TIniFile ini(path);
+    if (!ini.Readable()) {
+        if (error)
+            *error = ini.ReadError();
+        return false;
+    }
+    for (int f = 0; f < CustomerRecord::kFieldCount; ++f)
+        if (!ini.WriteString(kSection, kKeys[f], record.fields[f], error))
+            return false;
+    return true;
+}

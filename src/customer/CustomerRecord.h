@@ -1,0 +1,27 @@
+#pragma once
+
+#include <array>
+#include <string>
+
+// The customer data of an order, as the customer file stores it.
+struct CustomerRecord {
+    enum Field { Company1, Company2, Name1, Name2, Street, City, Ident1, Ident2, Code, kFieldCount };
+
+    std::array<std::string, kFieldCount> fields;
+
+    std::string& operator[](Field f) { return fields[f]; }
+    const std::string& operator[](Field f) const { return fields[f]; }
+
+    // Key names in the customer file, in the order they are written.
+    static const char* KeyName(Field f);
+    // Captions of the customer dialog's labels; the order list uses them as row titles.
+    static const char* LabelCaption(Field f);
+};
+
+// Reads section Data of a customer file; missing keys, section or file give empty texts.
+// An unreadable file (a folder, no permission) sets *error to a message naming it.
+CustomerRecord ReadCustomerFile(const std::string& path, std::string* error = nullptr);
+
+// Writes the nine keys into section Data, keeping every other line of an existing file.
+// Returns false with a message naming the file when it cannot be written.
+bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, std::string* error);

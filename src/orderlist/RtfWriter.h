@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Writes a table of text rows as an RTF document: one paragraph per row, every cell
+// followed by a tab, left tab stops at the given positions. The first paragraph can be
+// bold and underlined. Bytes above 127 are written as \'hh, so the output is 7-bit.
+struct RtfTableStyle {
+    std::string fontName = "Arial Narrow";
+    int fontCharset = 0;             // ANSI
+    int fontHalfPoints = 20;         // 10 pt
+    std::vector<int> tabStopsPoints; // from the left edge
+    bool headingBoldUnderlined = true;
+};
+
+std::string WriteRtfTable(const std::vector<std::vector<std::string>>& rows, const RtfTableStyle& style);
+
+// Escapes one text run for RTF: \, { and } escaped, tabs as \tab, bytes above 127 as \'hh,
+// control bytes dropped.
+std::string RtfEscape(const std::string& text);
