@@ -6,7 +6,7 @@
 # Everything is drawn four times larger and scaled down to 193 x 242 at the end.
 set -euo pipefail
 
-out="${1:-$(cd "$(dirname "$0")" && pwd)/terminal.jpg}"
+out="$(realpath -m "${1:-$(dirname "$0")/terminal.jpg}")"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 cd "$tmp"
@@ -15,11 +15,6 @@ W=772
 H=968
 
 # Brushed stainless steel: a light gradient with fine horizontal streaks.
-steel() { # width height file
-    convert -size "$1x$2" gradient:'#f7f8f9'-'#a4abb1' \
-        \( -size "$1x$2" xc:gray50 -seed 72 -attribute-noop 2>/dev/null || true \) \
-        "$3"
-}
 convert -size 660x500 gradient:'#f6f7f8'-'#9fa6ac' \
     \( -size 660x500 xc:gray50 -seed 72 +noise Gaussian -motion-blur 0x60+0 -colorspace gray \
        -level 35%,65% \) -compose softlight -composite steel.png
@@ -106,9 +101,6 @@ convert -size 560x250 gradient:'#4d545b'-'#25292d' \
     -fill '#1a1d20' -draw 'circle 470,203 470,225' \
     -fill '#7a838b' -draw 'circle 470,203 470,215' \
     front.png
-convert -size 560x40 gradient:'#8c949b'-'#5e666d' top.png
-convert -size 40x250 gradient:'#30353a'-'#1b1e21' side.png
-
 # Soft shadows on the floor and behind the operator box.
 convert -size "${W}x${H}" gradient:'#ffffff'-'#e9ecef' \
     -fill '#00000060' -stroke none \
@@ -118,12 +110,9 @@ convert -size "${W}x${H}" gradient:'#ffffff'-'#e9ecef' \
 
 # Assemble: box with top and side faces (simple oblique view), cable, operator box.
 convert bg.png \
-    \( top.png -virtual-pixel transparent -alpha set \
-       -distort Perspective '0,0 20,0  559,0 579,0  0,39 0,39  559,39 559,39' \) \
-    -geometry +86+630 -compose over -composite \
-    \( side.png -virtual-pixel transparent -alpha set \
-       -distort Perspective '0,0 0,-20  39,0 19,-40  0,249 0,249  39,249 19,229' \) \
-    -geometry +646+690 -compose over -composite \
+    -stroke none -fill '#7b838a' -draw 'polygon 86,670 106,630 666,630 646,670' \
+    -fill '#1c1f22' -draw 'polygon 646,670 666,630 666,880 646,920' \
+    -fill '#98a0a6' -draw 'polygon 88,668 106,633 664,633 646,668' \
     front.png -geometry +86+670 -compose over -composite \
     -fill none -stroke '#17191b' -strokewidth 22 \
     -draw 'bezier 560,560 560,600 580,610 580,650' \
