@@ -147,46 +147,42 @@ TEST(RtfWriter, OutputIsSevenBitAndBalancedForAnyBytes) {
 
 namespace {
 
-struct HtmlChar {
-    std::string text; // one character, UTF-8
-    bool bold;
-    bool underline;
+// The body text of unrtf's HTML, with the bold and underline state that the <b> and <u>
+// tags give each of its bytes.
+struct HtmlText {
+    std::string text;
+    std::vector<bool> bold;
+    std::vector<bool> underline;
 };
 
-// Reduces the body of unrtf's HTML to its characters, each with the bold and underline
-// state that the <b> and <u> tags around it give it.
-std::vector<HtmlChar> HtmlCharacters(const std::string& html) {
-    std::vector<HtmlChar> chars;
+HtmlText ReadHtmlBody(const std::string& html) {
+    HtmlText body;
     int bold = 0;
     int underline = 0;
-    std::size_t i = html.find("<body");
-    while (i != std::string::npos && i < html.size()) {
-        if (html[i] == '<') {
-            const std::size_t end = html.find('>', i);
-            const std::string tag = html.substr(i, end - i + 1);
-            bold += tag == "<b>" ? 1 : tag == "</b>" ? -1 : 0;
-            underline += tag == "<u>" ? 1 : tag == "</u>" ? -1 : 0;
-            i = end == std::string::npos ? end : end + 1;
+    for (std::size_t i = html.find("<body"); i < html.size();) {
+        const char delimiter = html[i] == '<' ? '>' : html[i] == '&' ? ';' : '\0';
+        const std::size_t end = delimiter ? html.find(delimiter, i) : i;
+        if (end == std::string::npos)
+            break;
+        const std::string token = html.substr(i, end - i + 1);
+        i = end + 1;
+        if (delimiter == '>') {
+            bold += token == "<b>" ? 1 : token == "</b>" ? -1 : 0;
+            underline += token == "<u>" ? 1 : token == "</u>" ? -1 : 0;
             continue;
         }
-        std::string text(1, html[i]);
-        if (html[i] == '&') {
-            const std::size_t end = html.find(';', i);
-            const std::string entity = html.substr(i, end - i + 1);
-            text = entity == "&nbsp;"                         ? " "
-                   : entity == "&auml;" || entity == "&#228;" ? "\xc3\xa4"
-                   : entity == "&amp;"                        ? "&"
-                   : entity == "&lt;"                         ? "<"
-                   : entity == "&gt;"                         ? ">"
-                                                              : entity;
-            i = end == std::string::npos ? end : end + 1;
-        } else {
-            ++i;
-        }
-        if (text != "\n")
-            chars.push_back({text, bold > 0, underline > 0});
+        const std::string text = token == "&nbsp;"                        ? " "
+                                 : token == "&auml;" || token == "&#228;" ? "\xc3\xa4"
+                                 : token == "&amp;"                       ? "&"
+                                 : token == "&lt;"                        ? "<"
+                                 : token == "&gt;"                        ? ">"
+                                 : token == "\n"                          ? ""
+                                                                          : token;
+        body.text += text;
+        body.bold.insert(body.bold.end(), text.size(), bold > 0);
+        body.underline.insert(body.underline.end(), text.size(), underline > 0);
     }
-    return chars;
+    return body;
 }
 
 std::string RunCommand(const std::string& command) {
@@ -227,42 +223,17 @@ TEST(RtfWriter, UnrtfReadsCellsHeadingAndFont) {
     ASSERT_NE(html.find("<body"), std::string::npos) << html;
     EXPECT_NE(html.find("Arial Narrow"), std::string::npos) << html;
 
-    const auto chars = HtmlCharacters(html);
-    std::string text;
-    for (const HtmlChar& c : chars)
-        text += c.text;
-
-    std::size_t charIndex = 0;
+    const HtmlText body = ReadHtmlBody(html);
+    std::size_t pos = 0;
     for (std::size_t row = 0; row < expectedRows.size(); ++row) {
         for (const std::string& cell : expectedRows[row]) {
-            if (cell.empty())
-                continue;
-            // Walk the characters to map the found text back to its formatting.
-            std::string rest;
-            for (std::size_t k = charIndex; k < chars.size(); ++k)
-                rest += chars[k].text;
-            const std::size_t found = rest.find(cell);
-            ASSERT_NE(found, std::string::npos) << "\"" << cell << "\" not found in order in:\n" << text;
-            std::size_t bytes = 0;
-            while (bytes < found)
-                bytes += chars[charIndex++].text.size();
-            bool allBold = true;
-            bool anyBold = false;
-            bool allUnderlined = true;
-            bool anyUnderlined = false;
-            for (bytes = 0; bytes < cell.size(); ++charIndex) {
-                bytes += chars[charIndex].text.size();
-                allBold = allBold && chars[charIndex].bold;
-                anyBold = anyBold || chars[charIndex].bold;
-                allUnderlined = allUnderlined && chars[charIndex].underline;
-                anyUnderlined = anyUnderlined || chars[charIndex].underline;
+            pos = body.text.find(cell, pos);
+            ASSERT_NE(pos, std::string::npos) << "\"" << cell << "\" not found in order in:\n" << body.text;
+            for (std::size_t k = pos; k < pos + cell.size(); ++k) {
+                ASSERT_EQ(body.bold[k], row == 0) << "bold of \"" << cell << "\"";
+                ASSERT_EQ(body.underline[k], row == 0) << "underline of \"" << cell << "\"";
             }
-            if (row == 0) {
-                EXPECT_TRUE(allBold && allUnderlined)
-                    << "heading \"" << cell << "\" is not bold and underlined";
-            } else {
-                EXPECT_FALSE(anyBold || anyUnderlined) << "\"" << cell << "\" is bold or underlined";
-            }
+            pos += cell.size();
         }
     }
 }
