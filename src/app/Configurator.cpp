@@ -83,7 +83,7 @@ std::optional<Message> Configurator::LoadWarning() const {
     return Message::Warning(text);
 }
 
-std::vector<Message> Configurator::StartUp() {
+std::vector<Message> Configurator::StartUp(bool writeSettings) {
     std::vector<Message> messages;
     CheckConfiguration();
     const int firstResult = m_checkResult;
@@ -93,6 +93,8 @@ std::vector<Message> Configurator::StartUp() {
         // catalogue starts without a write error.
         for (int i = 0; i < 2; ++i)
             ShowPricesToggle();
+    }
+    if (m_catalogue.pricesPresent && writeSettings) {
         const TIniFile ini(m_cataloguePath);
         const bool stored = ini.ReadBool(kGeneral, "ShowPrices", !m_showPricesChecked);
         if (stored != m_showPricesChecked) {

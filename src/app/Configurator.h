@@ -38,7 +38,8 @@ public:
     // After a successful load: one warning that lists every group entry naming no part.
     std::optional<Message> LoadWarning() const;
     // The rest of the start-up: the first check, the stored price display, the unit price.
-    std::vector<Message> StartUp();
+    // writeSettings false leaves the catalogue file untouched (the command-line companion).
+    std::vector<Message> StartUp(bool writeSettings = true);
 
     const Catalogue& catalogue() const { return m_catalogue; }
     const std::string& cataloguePath() const { return m_cataloguePath; }

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite. With --sanitize, in a separate build
+# folder with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+if [ "${1:-}" = "--sanitize" ]; then
+    dir="$root/build-asan"
+    "$root/scripts/build.sh" "$dir" -DKITBUILDER_SANITIZE=ON -DKITBUILDER_BENCH=OFF
+    export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+else
+    dir="$root/build"
+    "$root/scripts/build.sh" "$dir"
+fi
+ctest --test-dir "$dir" --output-on-failure -j"$(nproc)"

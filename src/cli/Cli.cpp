@@ -1,0 +1,317 @@
+#include "cli/Cli.h"
+
+#include <algorithm>
+#include <cctype>
+#include <iostream>
+#include <optional>
+
+#include "app/Configurator.h"
+#include "catalogue/Paths.h"
+#include "catalogue/SafeFile.h"
+#include "catalogue/TIniFile.h"
+#include "cli/Lint.h"
+#include "config/ConfigurationCheck.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 4;
+constexpr int kExitUsage = 64;
+
+constexpr const char* kCodeMismatchText =
+    "The ID-Code you entered does not describe a correct configuration of VK72! \nPlease check your input.";
+
+constexpr const char* kUsage =
+    "usage: kitbuilder-cli [--catalogue FILE] [--prices FILE | --no-prices] COMMAND [ARGS...]\n"
+    "\n"
+    "Commands:\n"
+    "  lint                     check the catalogue and the price file; prove every option's ID code\n"
+    "  decode CODE              apply an ID code as the ID-code dialog does and report the configuration\n"
+    "  select NAME=INDEX...     change controls as a user would, then report the configuration\n"
+    "  orderlist [--customer FILE] [--code CODE] [NAME=INDEX...] [--rtf OUT]\n"
+    "                           print the order list as plain text (and write its RTF copy)\n"
+    "\n"
+    "Options:\n"
+    "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
+    "  --prices FILE            the price file (default: the catalogue's name with .PRS)\n"
+    "  --no-prices              run without prices, whatever price file lies there\n"
+    "  -h, --help               show this text\n"
+    "\n"
+    "NAME is a control: Housing, Processor, RAM, OS, OSLanguage, PCI, HMI, Power, X1 to X10,\n"
+    "Display, HMICable. INDEX is the entry's position in the control, from 0; -1 selects nothing;\n"
+    "in X1 to X10 entry 0 is the empty slot; PCI takes 0 or 1.\n"
+    "\n"
+    "The catalogue and the price file are only read, never written.\n"
+    "Exit codes: 0 success, 1 catalogue missing or unreadable, 3 a price is not a number,\n"
+    "4 the command failed (lint errors, a code that does not reproduce, a configuration with a fault),\n"
+    "64 wrong usage.\n";
+
+struct UsageError {
+    std::string text;
+};
+
+struct Assignment {
+    bool pci = false;
+    Group group = Group::Housing;
+    int index = 0;
+};
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+Assignment ParseAssignment(const std::string& text, const Configurator& configurator) {
+    const auto equals = text.find('=');
+    if (equals == std::string::npos)
+        throw UsageError{"expected NAME=INDEX, got \"" + text + "\""};
+    const std::string name = text.substr(0, equals);
+    const std::string value = text.substr(equals + 1);
+    int index = 0;
+    if (!TIniFile::ParseInteger(value, index) || value.find_first_of("xX") != std::string::npos)
+        throw UsageError{"\"" + value + "\" is not an index in \"" + text + "\""};
+    Assignment assignment;
+    assignment.index = index;
+    if (name == "PCI") {
+        if (index != 0 && index != 1)
+            throw UsageError{"PCI takes 0 or 1, not " + value};
+        assignment.pci = true;
+        return assignment;
+    }
+    if (!GroupByControlName(name, assignment.group))
+        throw UsageError{"unknown control \"" + name + "\""};
+    const int count = static_cast<int>(configurator.selections()[assignment.group].items.size());
+    if (index < -1 || index >= count)
+        throw UsageError{name + " has the entries 0 to " + std::to_string(count - 1) + " (or -1), not " + value};
+    return assignment;
+}
+
+void Apply(Configurator& configurator, const Assignment& assignment) {
+    if (assignment.pci)
+        configurator.UserSetPCI(assignment.index == 1);
+    else
+        configurator.UserSelect(assignment.group, assignment.index);
+}
+
+void PrintReport(Configurator& configurator, std::ostream& out) {
+    const Selections& s = configurator.selections();
+    for (const auto& info : AllGroups()) {
+        if (info.group == Group::HMI) {
+            out << "PCI\t" << (s.pciChecked ? 1 : 0) << '\t' << s.pciCaption << '\n';
+        }
+        const auto& list = s[info.group];
+        out << info.controlName << '\t' << list.index << '\t' << (list.HasSelection() ? list.Text() : "") << '\n';
+    }
+    out << "ZEV-Azo\t" << (s.azoVisible ? "shown" : "hidden") << '\n';
+    out << "Result\t" << configurator.checkResult() << '\n';
+    out << "Status\t" << configurator.statusText() << '\n';
+    out << "Price\t" << Trim(configurator.priceText()) << '\t' << Trim(configurator.currencyText()) << '\n';
+    const OrderListBuild build = configurator.BuildOrderlist();
+    out << "Code\t" << (build.ok ? build.list.code : "") << '\n';
+}
+
+std::string Upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+class Cli {
+public:
+    Cli(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
+
+    int Run(const std::vector<std::string>& args) {
+        try {
+            return Dispatch(args);
+        } catch (const UsageError& usage) {
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
+            return kExitUsage;
+        }
+    }
+
+private:
+    int Dispatch(const std::vector<std::string>& args) {
+        std::size_t i = 0;
+        bool noPrices = false;
+        std::optional<std::string> catalogue, prices;
+        auto value = [&](const std::string& option) {
+            if (i + 1 >= args.size())
+                throw UsageError{option + " needs a file"};
+            return args[++i];
+        };
+        for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
+            if (args[i] == "-h" || args[i] == "--help") {
+                m_out << kUsage;
+                return kExitOk;
+            }
+            if (args[i] == "--catalogue")
+                catalogue = value(args[i]);
+            else if (args[i] == "--prices")
+                prices = value(args[i]);
+            else if (args[i] == "--no-prices")
+                noPrices = true;
+            else
+                throw UsageError{"unknown option " + args[i]};
+        }
+        if (noPrices && prices)
+            throw UsageError{"--prices and --no-prices exclude each other"};
+        if (i >= args.size())
+            throw UsageError{"no command given"};
+        const std::string command = args[i++];
+        const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
+        if (command != "lint" && command != "decode" && command != "select" && command != "orderlist")
+            throw UsageError{"unknown command \"" + command + "\""};
+        if (command == "decode" && rest.size() != 1)
+            throw UsageError{"decode takes one code"};
+        if (command == "lint" && !rest.empty())
+            throw UsageError{"lint takes no arguments"};
+
+        m_cataloguePath = catalogue ? *catalogue : paths::BesideExecutable(".INI");
+        if (noPrices)
+            m_pricePath.clear();
+        else
+            m_pricePath = prices ? *prices : paths::ResolveCaseInsensitive(paths::ReplaceExtension(m_cataloguePath, ".PRS"));
+
+        if (command == "lint")
+            return Lint();
+        Configurator configurator;
+        const LoadOutcome outcome = configurator.LoadCatalogue(m_cataloguePath, m_pricePath);
+        if (outcome.result != kLoaded) {
+            m_err << Configurator::LoadFailureText(outcome) << '\n';
+            return outcome.result;
+        }
+        if (auto warning = configurator.LoadWarning())
+            m_err << "warning: " << warning->text << '\n';
+        configurator.StartUp(false);
+
+        if (command == "decode")
+            return Decode(configurator, rest[0]);
+        if (command == "select")
+            return Select(configurator, rest);
+        return Orderlist(configurator, rest);
+    }
+
+    int Lint() {
+        if (!paths::Exists(m_cataloguePath)) {
+            m_err << Configurator::LoadFailureText({kCatalogueMissing, {}}) << '\n';
+            return kCatalogueMissing;
+        }
+        const TIniFile probe(m_cataloguePath);
+        if (!probe.Readable()) {
+            m_err << Configurator::LoadFailureText({kCatalogueMissing, probe.ReadError()}) << '\n';
+            return kCatalogueMissing;
+        }
+        int errors = 0, warnings = 0;
+        for (const auto& finding : LintCatalogue(m_cataloguePath, m_pricePath)) {
+            m_out << finding.Line() << '\n';
+            (finding.severity == LintFinding::Severity::Error ? errors : warnings)++;
+        }
+        m_out << errors << (errors == 1 ? " error, " : " errors, ") << warnings
+              << (warnings == 1 ? " warning" : " warnings") << '\n';
+        return errors == 0 ? kExitOk : kExitFailure;
+    }
+
+    int Decode(Configurator& configurator, std::string code) {
+        // The ID-code dialog turns every letter into a capital; so does this command. A code
+        // given without its prefix gets it.
+        code = Upper(code);
+        if (code.size() == kIDCodeLength)
+            code = kIDCodePrefix + code;
+        if (auto failure = configurator.ApplyIDCode(code)) {
+            PrintReport(configurator, m_out);
+            m_err << failure->text << '\n';
+            return kExitFailure;
+        }
+        const OrderListBuild build = configurator.BuildOrderlist();
+        PrintReport(configurator, m_out);
+        if (!build.ok) {
+            m_err << build.error << '\n';
+            return kExitFailure;
+        }
+        if (Upper(build.list.code) != Upper(code)) {
+            m_err << kCodeMismatchText << '\n';
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
+
+    int Select(Configurator& configurator, const std::vector<std::string>& assignments) {
+        if (assignments.empty())
+            throw UsageError{"select needs at least one NAME=INDEX"};
+        std::vector<Assignment> parsed;
+        for (const auto& text : assignments)
+            parsed.push_back(ParseAssignment(text, configurator));
+        for (const auto& assignment : parsed)
+            Apply(configurator, assignment);
+        PrintReport(configurator, m_out);
+        return kExitOk;
+    }
+
+    int Orderlist(Configurator& configurator, const std::vector<std::string>& args) {
+        std::optional<std::string> customer, code, rtf;
+        std::vector<Assignment> assignments;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            auto value = [&]() {
+                if (i + 1 >= args.size())
+                    throw UsageError{args[i] + " needs a value"};
+                return args[++i];
+            };
+            if (args[i] == "--customer")
+                customer = value();
+            else if (args[i] == "--code")
+                code = value();
+            else if (args[i] == "--rtf")
+                rtf = value();
+            else if (args[i].rfind("--", 0) == 0)
+                throw UsageError{"unknown option " + args[i]};
+            else
+                assignments.push_back(ParseAssignment(args[i], configurator));
+        }
+        if (customer) {
+            const auto messages = configurator.OpenCustomerFile(*customer);
+            for (const auto& message : messages)
+                m_err << message.text << '\n';
+            if (!messages.empty())
+                return kExitFailure;
+        }
+        if (code) {
+            if (auto failure = configurator.ApplyIDCode(Upper(*code))) {
+                m_err << failure->text << '\n';
+                return kExitFailure;
+            }
+        }
+        for (const auto& assignment : assignments)
+            Apply(configurator, assignment);
+        if (configurator.CheckConfiguration() != kCheckPassed) {
+            m_err << configurator.statusText() << '\n';
+            return kExitFailure;
+        }
+        const OrderListBuild build = configurator.BuildOrderlist();
+        if (!build.ok) {
+            m_err << build.error << '\n';
+            return kExitFailure;
+        }
+        m_out << build.list.PlainText();
+        if (rtf) {
+            std::string error;
+            if (!WriteFileSafely(*rtf, build.list.rtf, &error)) {
+                m_err << error << '\n';
+                return kExitFailure;
+            }
+        }
+        return kExitOk;
+    }
+
+    std::ostream& m_out;
+    std::ostream& m_err;
+    std::string m_cataloguePath;
+    std::string m_pricePath;
+};
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return Cli(out, err).Run(args);
+}
