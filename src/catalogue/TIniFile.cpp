@@ -1,13 +1,13 @@
-#include "TIniFile.h"
+#include "catalogue/TIniFile.h"
+
+#include "catalogue/SafeFile.h"
 
 #include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -18,9 +18,15 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 // Below this many names a linear scan beats hashing; most sections are short.
 constexpr std::size_t kLinearLimit = 8;
+// Offsets are 32-bit; one byte is kept spare for the read loop.
+constexpr std::size_t kMaxFileSize = UINT32_MAX - 1;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsLineEnd(char c) {
+    return c == '\n' || c == '\r';
+}
 
 unsigned char Lower(char c) {
     const auto u = static_cast<unsigned char>(c);
@@ -94,8 +100,7 @@ void IndexInsert(std::vector<std::uint32_t>& slots, std::size_t position, NameAt
 }
 
 // Call after appending the count-th name to the list.
-template <class NameAt>
-void IndexAdded(std::vector<std::uint32_t>& slots, std::size_t count, NameAt nameAt) {
+template <class NameAt> void IndexAdded(std::vector<std::uint32_t>& slots, std::size_t count, NameAt nameAt) {
     if (count <= kLinearLimit) {
         return;
     }
@@ -109,30 +114,8 @@ void IndexAdded(std::vector<std::uint32_t>& slots, std::size_t count, NameAt nam
     }
 }
 
-std::string ErrorText(int err) { return std::generic_category().message(err); }
-
-std::string RandomSuffix() {
-    static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    static thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::string suffix(6, '0');
-    for (char& c : suffix) {
-        c = kChars[generator() % (sizeof(kChars) - 1)];
-    }
-    return suffix;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
+std::string ErrorText(int err) {
+    return std::generic_category().message(err);
 }
 
 // Names that would be read back as something else, or break the file's structure.
@@ -192,8 +175,10 @@ bool TIniFile::ReadWholeFile(const std::string& path, std::string& data, std::st
         ::close(fd);
         return false;
     }
-    if (!S_ISREG(st.st_mode)) {
-        reason = S_ISDIR(st.st_mode) ? ErrorText(EISDIR) : std::string("Not a regular file");
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
+        reason = S_ISDIR(st.st_mode)   ? ErrorText(EISDIR)
+                 : S_ISREG(st.st_mode) ? ErrorText(EFBIG)
+                                       : std::string("Not a regular file");
         ::close(fd);
         return false;
     }
@@ -202,7 +187,13 @@ bool TIniFile::ReadWholeFile(const std::string& path, std::string& data, std::st
     std::size_t got = 0;
     for (;;) {
         if (got == data.size()) {
-            data.resize(data.size() * 2);
+            if (got > kMaxFileSize) {
+                reason = ErrorText(EFBIG);
+                ::close(fd);
+                data.clear();
+                return false;
+            }
+            data.resize(std::min(data.size() * 2, kMaxFileSize + 1));
         }
         const ssize_t r = ::read(fd, data.data() + got, data.size() - got);
         if (r < 0) {
@@ -228,21 +219,35 @@ void TIniFile::Parse() {
     m_entries.clear();
     m_sections.clear();
     m_sectionIndex.clear();
+    m_entryIndexes.clear();
     m_lineEnding = "\n";
     m_bomLength = std::string_view(m_data).starts_with(kBom) ? kBom.size() : 0;
 
     const char* const base = m_data.data();
     const std::size_t size = m_data.size();
     const auto sectionName = [this](std::size_t i) { return Text(m_sections[i].name); };
-    const auto span = [base](std::string_view s) { return Span{static_cast<std::size_t>(s.data() - base), s.size()}; };
+    const auto span = [base](std::string_view s) {
+        return Span{static_cast<std::uint32_t>(s.data() - base), static_cast<std::uint32_t>(s.size())};
+    };
     bool endingSeen = false;
     std::size_t current = kNotFound; // section that receives key lines; none before the first header
 
+    // Next LF and next CR at or after pos, each searched again only once passed, so
+    // the scan stays linear and runs at memchr speed.
+    const auto find = [base, size](char c, std::size_t from) {
+        const void* hit = std::memchr(base + from, c, size - from);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - base) : size;
+    };
+    std::size_t nextLf = find('\n', m_bomLength);
+    std::size_t nextCr = find('\r', m_bomLength);
     for (std::size_t pos = m_bomLength; pos < size;) {
-        std::size_t end = pos;
-        while (end < size && !IsLineEnd(base[end])) {
-            ++end;
+        if (nextLf < pos) {
+            nextLf = find('\n', pos);
         }
+        if (nextCr < pos) {
+            nextCr = find('\r', pos);
+        }
+        const std::size_t end = std::min(nextLf, nextCr);
         std::size_t next = end;
         if (end < size) {
             next = (base[end] == '\r' && end + 1 < size && base[end + 1] == '\n') ? end + 2 : end + 1;
@@ -259,16 +264,17 @@ void TIniFile::Parse() {
 
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            const std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            const std::string_view name =
+                Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
             if (IndexFind(m_sectionIndex, m_sections.size(), name, sectionName) != kNotFound) {
                 current = kNotFound;
                 continue;
             }
             Section section;
             section.name = span(name);
-            section.firstEntry = m_entries.size();
-            section.insertAt = end;
-            m_sections.push_back(std::move(section));
+            section.firstEntry = static_cast<std::uint32_t>(m_entries.size());
+            section.insertAt = static_cast<std::uint32_t>(end);
+            m_sections.push_back(section);
             IndexAdded(m_sectionIndex, m_sections.size(), sectionName);
             current = m_sections.size() - 1;
             continue;
@@ -283,20 +289,25 @@ void TIniFile::Parse() {
             continue;
         }
         Section& section = m_sections[current];
-        section.insertAt = end;
+        section.insertAt = static_cast<std::uint32_t>(end);
         const auto entryKey = [this, first = section.firstEntry](std::size_t i) {
             return Text(m_entries[first + i].key);
         };
-        if (IndexFind(section.index, section.entryCount, key, entryKey) != kNotFound) {
+        if (IndexFind(EntryIndex(section), section.entryCount, key, entryKey) != kNotFound) {
             continue;
         }
-        std::string_view value = line.substr(equals + 1);
-        while (!value.empty() && IsBlank(value.front())) {
-            value.remove_prefix(1);
-        }
+        // Taken from the untrimmed line so that an empty value sits after any trailing blanks.
+        const char* const afterEquals = line.data() + equals + 1;
+        const std::string_view value = Trim(std::string_view(afterEquals, base + end - afterEquals));
         m_entries.push_back(Entry{span(key), span(value)});
         ++section.entryCount;
-        IndexAdded(section.index, section.entryCount, entryKey);
+        if (section.entryCount > kLinearLimit && section.index == 0) {
+            m_entryIndexes.emplace_back();
+            section.index = static_cast<std::uint32_t>(m_entryIndexes.size());
+        }
+        if (section.index != 0) {
+            IndexAdded(m_entryIndexes[section.index - 1], section.entryCount, entryKey);
+        }
     }
 }
 
@@ -306,9 +317,14 @@ const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
     return i == kNotFound ? nullptr : &m_sections[i];
 }
 
+const std::vector<std::uint32_t>& TIniFile::EntryIndex(const Section& section) const {
+    static const std::vector<std::uint32_t> none;
+    return section.index == 0 ? none : m_entryIndexes[section.index - 1];
+}
+
 const TIniFile::Entry* TIniFile::FindEntry(const Section& section, std::string_view key) const {
     const std::size_t first = section.firstEntry;
-    const std::size_t i = IndexFind(section.index, section.entryCount, Trim(key),
+    const std::size_t i = IndexFind(EntryIndex(section), section.entryCount, Trim(key),
                                     [this, first](std::size_t i) { return Text(m_entries[first + i].key); });
     return i == kNotFound ? nullptr : &m_entries[first + i];
 }
@@ -368,7 +384,9 @@ std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std
     return pairs;
 }
 
-bool TIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+bool TIniFile::SectionExists(std::string_view section) const {
+    return FindSection(section) != nullptr;
+}
 
 bool TIniFile::ParseInteger(std::string_view text, int& value) {
     text = Trim(text);
@@ -413,7 +431,8 @@ bool TIniFile::ParseInteger(std::string_view text, int& value) {
     return true;
 }
 
-std::string TIniFile::ComposeWrite(std::string_view section, std::string_view key, std::string_view value) const {
+std::string TIniFile::ComposeWrite(std::string_view section, std::string_view key,
+                                   std::string_view value) const {
     std::string content;
     if (const Section* s = FindSection(section)) {
         if (const Entry* e = FindEntry(*s, key)) {
@@ -463,7 +482,10 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     Parse();
 
     std::string content = ComposeWrite(section, key, ValueToWrite(value));
-    if (!Save(content, error)) {
+    if (content.size() > kMaxFileSize) {
+        return fail(ErrorText(EFBIG));
+    }
+    if (!WriteFileSafely(m_path, content, error)) {
         return false;
     }
     m_data = std::move(content);
@@ -477,88 +499,4 @@ bool TIniFile::WriteInteger(std::string_view section, std::string_view key, int 
 
 bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool value, std::string* error) {
     return WriteString(section, key, value ? "1" : "0", error);
-}
-
-bool TIniFile::Save(const std::string& content, std::string* error) const {
-    const auto fail = [&](int err) {
-        if (error) {
-            *error = "Cannot write \"" + m_path + "\": " + ErrorText(err);
-        }
-        return false;
-    };
-
-    // Write through a symbolic link to the file it names instead of replacing the link.
-    std::string target = m_path;
-    if (char* real = ::realpath(m_path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    if (exists) {
-        if (S_ISDIR(st.st_mode)) {
-            return fail(EISDIR);
-        }
-        if (!S_ISREG(st.st_mode)) {
-            return fail(EINVAL);
-        }
-        // rename() would replace a write-protected file; the protection must hold.
-        if (::access(target.c_str(), W_OK) != 0) {
-            return fail(errno);
-        }
-    } else if (errno != ENOENT) {
-        return fail(errno);
-    }
-
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + "." + RandomSuffix();
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return fail(errno);
-        }
-    }
-    if (fd < 0) {
-        return fail(EEXIST);
-    }
-
-    const auto abandon = [&](int err) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        ::unlink(temp.c_str());
-        return fail(err);
-    };
-    if (!WriteAll(fd, content) || ::fsync(fd) != 0) {
-        return abandon(errno);
-    }
-    if (exists) {
-        if (::fchmod(fd, st.st_mode & 07777) != 0) {
-            return abandon(errno);
-        }
-        // Keeping the owner only works with the right to give files away; without it the
-        // writer owns the new file, as with any editor that saves by rename.
-        if (st.st_uid != ::geteuid() || st.st_gid != ::getegid()) {
-            [[maybe_unused]] const int ignored = ::fchown(fd, st.st_uid, st.st_gid);
-        }
-    }
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) {
-        return abandon(errno);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        return abandon(errno);
-    }
-
-    // Make the rename itself durable; the data is already safe, so a failure here is not reported.
-    const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
 }

@@ -18,7 +18,7 @@
 // and keeps every other byte, and goes through a temporary file in the same folder;
 // afterwards the object holds what is on disk.
 class TIniFile {
-public:
+  public:
     static constexpr std::size_t kMaxValueLength = 2047;
 
     explicit TIniFile(std::string path);
@@ -46,17 +46,19 @@ public:
     // (blanks at an end, or enclosed in quotes) is written in a pair of quotes.
     bool WriteString(std::string_view section, std::string_view key, std::string_view value,
                      std::string* error = nullptr);
-    bool WriteInteger(std::string_view section, std::string_view key, int value, std::string* error = nullptr);
+    bool WriteInteger(std::string_view section, std::string_view key, int value,
+                      std::string* error = nullptr);
     bool WriteBool(std::string_view section, std::string_view key, bool value, std::string* error = nullptr);
 
     // Parses an integer the way ReadInteger does; false when the text is not one.
     static bool ParseInteger(std::string_view text, int& value);
 
-private:
-    // Offsets into m_data rather than views, so that a copied object stays valid.
+  private:
+    // 32-bit offsets into m_data rather than views: a copied object stays valid, and
+    // small records keep parsing a large file cheap. Files are limited to 4 GB.
     struct Span {
-        std::size_t pos = 0;
-        std::size_t size = 0;
+        std::uint32_t pos = 0;
+        std::uint32_t size = 0;
     };
     struct Entry {
         Span key;   // trimmed key as spelled in the file
@@ -64,10 +66,10 @@ private:
     };
     struct Section {
         Span name;
-        std::size_t firstEntry = 0; // a section's entries are contiguous in m_entries
-        std::size_t entryCount = 0;
-        std::size_t insertAt = 0;         // end of the last key line (or of the header), before its line ending
-        std::vector<std::uint32_t> index; // hash slots over the entries, only for long sections
+        std::uint32_t firstEntry = 0; // a section's entries are contiguous in m_entries
+        std::uint32_t entryCount = 0;
+        std::uint32_t insertAt = 0; // end of the last key line (or of the header), before its line ending
+        std::uint32_t index = 0;    // 1 + position in m_entryIndexes for a long section, 0 for none
     };
 
     static bool ReadWholeFile(const std::string& path, std::string& data, std::string& reason);
@@ -75,9 +77,9 @@ private:
     std::string_view Text(Span span) const { return std::string_view(m_data).substr(span.pos, span.size); }
     const Section* FindSection(std::string_view name) const;
     const Entry* FindEntry(const Section& section, std::string_view key) const;
+    const std::vector<std::uint32_t>& EntryIndex(const Section& section) const;
     static std::string CleanValue(std::string_view raw);
     std::string ComposeWrite(std::string_view section, std::string_view key, std::string_view value) const;
-    bool Save(const std::string& content, std::string* error) const;
 
     std::string m_path;
     std::string m_readError;
@@ -85,6 +87,7 @@ private:
     std::size_t m_bomLength = 0;
     std::string_view m_lineEnding = "\n"; // style of the file's first line ending, for added lines
     std::vector<Entry> m_entries;
-    std::vector<Section> m_sections;     // first occurrence of each name only
-    std::vector<std::uint32_t> m_sectionIndex; // hash slots over m_sections, once there are many
+    std::vector<Section> m_sections;                        // first occurrence of each name only
+    std::vector<std::uint32_t> m_sectionIndex;              // hash slots over m_sections, once there are many
+    std::vector<std::vector<std::uint32_t>> m_entryIndexes; // hash slots over the entries of long sections
 };
