@@ -1,0 +1,266 @@
+#include "orderlist/OrderList.h"
+
+#include <limits>
+#include <numeric>
+
+#include "catalogue/Numbers.h"
+#include "catalogue/PartTable.h"
+#include "idcode/IDCode.h"
+#include "orderlist/RtfWriter.h"
+
+namespace {
+
+constexpr const char* kBuildFailure = "Cannot make the order list: ";
+constexpr const char* kIncludedPrefix = "99999";
+
+// One part row before it is written: the OS row shows a number and a description of its own.
+struct PartRow {
+    const Part* part = nullptr;
+    std::string orderNumber;
+    std::string description;
+    std::string position;
+};
+
+class RowCollector {
+  public:
+    explicit RowCollector(const OrderListInput& input) : m_input(input) {}
+
+    bool AddGroup(std::vector<PartRow>& rows, Group group, std::string position = {}) {
+        const char* name = Info(group).controlName;
+        const OptionList& list = m_input.selections[group];
+        if (!list.HasSelection())
+            return Fail(std::string("the group ") + name + " has no selection.");
+        const Part* part = m_input.parts.ByDescription(list.Text());
+        if (!part)
+            return Fail("the entry \"" + list.Text() + "\" of the group " + name +
+                        " names no part in the catalogue.");
+        rows.push_back({part, part->orderNumber, part->description, std::move(position)});
+        return true;
+    }
+
+    bool AddExtensionCard(std::vector<PartRow>& rows) {
+        const Part* card = m_input.selections.ExtensionPart(m_input.parts);
+        if (!card)
+            return Fail("the extension card \"" + m_input.selections.pciCaption +
+                        "\" names no part in the catalogue.");
+        rows.push_back({card, card->orderNumber, card->description, {}});
+        return true;
+    }
+
+    // The language variants of an operating system carry the consecutive order numbers
+    // that follow the base part's number.
+    bool AddOperatingSystem(std::vector<PartRow>& rows) {
+        if (!AddGroup(rows, Group::OS))
+            return false;
+        PartRow& row = rows.back();
+        const OptionList& language = m_input.selections[Group::OSLanguage];
+        const long long variant = language.HasSelection() ? language.index : 0;
+        const auto base = numbers::ParseWhole(row.part->orderNumber);
+        if (!base || *base > std::numeric_limits<long long>::max() - variant)
+            return Fail("the order number \"" + row.part->orderNumber + "\" of the operating system \"" +
+                        row.part->description + "\" is not a whole number.");
+        row.orderNumber = std::to_string(*base + variant);
+        if (!language.Text().empty())
+            row.description += ", " + language.Text();
+        return true;
+    }
+
+    bool Sum(const std::vector<PartRow>& rows, double& sum) {
+        sum = 0.0;
+        for (const PartRow& row : rows) {
+            const auto price = numbers::ParseDecimal(row.part->price, m_input.decimalSeparator);
+            if (!price)
+                return Fail("the price \"" + row.part->price + "\" of the part \"" + row.part->description +
+                            "\" (order number " + row.part->orderNumber + ") is not a number.");
+            sum += *price;
+        }
+        return true;
+    }
+
+    const std::string& error() const { return m_error; }
+
+  private:
+    bool Fail(const std::string& reason) {
+        m_error = kBuildFailure + reason;
+        return false;
+    }
+
+    const OrderListInput& m_input;
+    std::string m_error;
+};
+
+bool CollectOziRows(RowCollector& collector, const Selections& selections, std::vector<PartRow>& rows) {
+    if (!collector.AddGroup(rows, Group::Housing) || !collector.AddGroup(rows, Group::Power) ||
+        !collector.AddGroup(rows, Group::Processor) || !collector.AddGroup(rows, Group::RAM) ||
+        !collector.AddOperatingSystem(rows))
+        return false;
+    if (selections.pciChecked && !collector.AddExtensionCard(rows))
+        return false;
+    if (!collector.AddGroup(rows, Group::HMI))
+        return false;
+    for (int n = 1; n <= 10; ++n) {
+        if (!selections.SlotFilled(n))
+            continue;
+        // The Profibus entry of X4 only marks the slot as taken; the module is listed under X9.
+        if (n == 4 && selections[Group::X4].Text() == kProfibusText)
+            continue;
+        if (!collector.AddGroup(rows, Slot(n), Info(Slot(n)).controlName))
+            return false;
+    }
+    return true;
+}
+
+// The table's cells; a row past the end makes the table grow, so no row is ever lost.
+class Table {
+  public:
+    explicit Table(std::vector<OrderListRow>& rows) : m_rows(rows) {
+        m_rows.assign(kOrderListRows, OrderListRow{});
+    }
+
+    std::string& operator()(int row, int column) {
+        const auto r = static_cast<std::size_t>(row);
+        if (r >= m_rows.size())
+            m_rows.resize(r + 1);
+        return m_rows[r][static_cast<std::size_t>(column)];
+    }
+
+    void WritePart(int row, const PartRow& part, bool pricesShown) {
+        (*this)(row, 0) = part.orderNumber.starts_with(kIncludedPrefix) ? "(included)" : part.orderNumber;
+        (*this)(row, 1) = part.part->type;
+        (*this)(row, 2) = part.description;
+        if (pricesShown)
+            (*this)(row, 3) = part.part->price;
+        (*this)(row, 4) = part.position;
+    }
+
+  private:
+    std::vector<OrderListRow>& m_rows;
+};
+
+std::string RichTextCopy(const std::vector<OrderListRow>& rows) {
+    std::vector<std::vector<std::string>> cells;
+    cells.reserve(rows.size());
+    for (const OrderListRow& row : rows)
+        cells.emplace_back(row.begin(), row.end());
+    RtfTableStyle style;
+    style.tabStopsPoints = {70, 150, 325, 405, 480};
+    return WriteRtfTable(cells, style);
+}
+
+} // namespace
+
+OrderListGeometry ComputeOrderListGeometry(const OrderListDesign& design, int rowCount) {
+    OrderListGeometry g;
+    g.tableWidth = std::accumulate(design.columnWidths.begin(), design.columnWidths.end(), 0) + 25;
+    g.tableHeight = (rowCount - 9) * design.rowHeight + 50;
+    g.windowWidth = g.tableWidth + 2 * design.tableLeft + 8;
+    g.windowHeight = g.tableHeight + design.buttonHeight + 6 * design.tableTop + 50;
+    g.closeLeft = g.windowWidth - design.buttonWidth - 16;
+    g.buttonTop = g.windowHeight - design.buttonHeight - 50;
+    g.printLeft = design.tableLeft;
+    g.saveLeft = design.buttonWidth + 2 * design.tableLeft;
+    g.clipLeft = 2 * design.buttonWidth + 3 * design.tableLeft;
+    g.frameLeft = design.tableLeft;
+    g.frameTop = design.tableTop;
+    g.frameWidth = g.tableWidth + 1;
+    g.frameHeight = g.tableHeight + 1;
+    return g;
+}
+
+std::string OrderList::PlainText() const {
+    std::string text;
+    for (const OrderListRow& row : rows) {
+        for (const std::string& cell : row) {
+            text += cell;
+            text += '\t';
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+OrderListBuild ComposeOrderList(const OrderListInput& input, const OrderListDesign& design) {
+    OrderListBuild build;
+    const Selections& selections = input.selections;
+    RowCollector collector(input);
+    std::vector<PartRow> ozi;
+    std::vector<PartRow> azo;
+    if (!CollectOziRows(collector, selections, ozi) ||
+        (selections.azoVisible &&
+         (!collector.AddGroup(azo, Group::Display) || !collector.AddGroup(azo, Group::HMICable)))) {
+        build.error = collector.error();
+        return build;
+    }
+
+    const EncodedCode code = EncodeIDCode(selections, input.parts);
+    if (!code.ok) {
+        build.error = code.error;
+        return build;
+    }
+
+    double oziSum = 0.0;
+    double azoSum = 0.0;
+    if (input.pricesShown && (!collector.Sum(ozi, oziSum) || !collector.Sum(azo, azoSum))) {
+        build.error = collector.error();
+        return build;
+    }
+    auto format = [&input](double value) { return numbers::FormatGeneral(value, input.decimalSeparator); };
+
+    OrderList& list = build.list;
+    Table table(list.rows);
+    table(0, 0) = "Order Number";
+    table(0, 1) = "Type";
+    table(0, 2) = "Description";
+    if (input.pricesShown)
+        table(0, 3) = "Price " + input.priceBase + " (" + input.currency + ")";
+    table(0, 4) = "Pos.";
+
+    int r = 1;
+    for (const PartRow& row : ozi)
+        table.WritePart(r++, row, input.pricesShown);
+    if (input.pricesShown) {
+        table(r, 2) = "Subtotal Zev-Ozi";
+        table(r, 3) = format(oziSum);
+        ++r;
+    }
+
+    if (selections.azoVisible) {
+        ++r;
+        for (const PartRow& row : azo)
+            table.WritePart(r++, row, input.pricesShown);
+        if (input.pricesShown) {
+            table(r, 2) = "Subtotal ZEV-Azo";
+            table(r, 3) = format(azoSum);
+            r += 2;
+            table(r, 2) = "Total";
+            table(r, 3) = format(oziSum + azoSum);
+            ++r;
+            table(r, 3) = "======";
+        }
+    }
+
+    list.code = kIDCodePrefix + code.code;
+    r += 2;
+    table(r, 1) = "ID-Code:";
+    table(r, 2) = list.code;
+    r += 2;
+
+    for (int f = CustomerRecord::Company1; f <= CustomerRecord::Ident2; ++f) {
+        const auto field = static_cast<CustomerRecord::Field>(f);
+        table(r, 1) = CustomerRecord::LabelCaption(field);
+        table(r, 2) = input.customer[field];
+        ++r;
+    }
+
+    if (input.pricesShown) {
+        ++r;
+        table(r, 2) = "Date of price information:";
+        table(r, 3) = input.priceDate;
+    }
+
+    list.rtf = RichTextCopy(list.rows);
+    list.columnWidths = design.columnWidths;
+    list.geometry = ComputeOrderListGeometry(design, static_cast<int>(list.rows.size()));
+    build.ok = true;
+    return build;
+}

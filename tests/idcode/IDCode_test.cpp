@@ -1,0 +1,365 @@
+#include "idcode/IDCode.h"
+
+#include "TestFiles.h"
+#include "app/Configurator.h"
+#include "catalogue/PartTable.h"
+
+#include <gtest/gtest.h>
+
+#include <list>
+#include <vector>
+
+namespace {
+
+// ID-code characters: housings 1 2, power 1 2, CPU 1, RAM 1 2 3, OS 1, card 1, HMI A B,
+// modules C D P(rofibus) A1 K L M, displays E G, cables F H. X4 has Profibus as entry 3,
+// X9 as entry 6, as the Profibus completion expects.
+std::string ExampleCatalogue(const std::string& displayGIndex = "G") {
+    return "[General]\nUseStdConfig=1\nOSStdLanguage=0\n"
+           "[OrderNumbers]\n0=101\n1=102\n2=201\n3=202\n4=301\n5=401\n6=402\n7=403\n8=500\n9=600\n10=701\n"
+           "11=702\n12=801\n13=802\n14=803\n15=804\n16=805\n17=806\n18=807\n19=901\n20=902\n21=951\n22=952\n"
+           "[Descriptions]\n101=Housing one\n102=Housing two\n201=Power one\n202=Power two\n301=CPU one\n"
+           "401=RAM one\n402=RAM two\n403=RAM three\n500=OS one\n600=Card\n701=Panel\n702=Monitor\n"
+           "801=Module C\n802=Module D\n803=Profibus\n804=Module A1\n805=Module K\n806=Module L\n"
+           "807=Module M\n901=Display E\n902=Display G\n951=Cable F\n952=Cable H\n"
+           "[Index]\n101=1\n102=2\n201=1\n202=2\n301=1\n401=1\n402=2\n403=3\n500=1\n600=1\n701=A\n702=B\n"
+           "801=C\n802=D\n803=P\n804=A1\n805=K\n806=L\n807=M\n901=E\n902=" +
+           displayGIndex +
+           "\n951=F\n952=H\n"
+           "[Housing]\n0=101\n1=102\n[Power]\n0=201\n1=202\n[CPU]\n0=301\n[RAM]\n0=401\n1=402\n2=403\n"
+           "[OperatingSystem]\n0=500\n[OSLanguages]\n0=german\n1=english\n2=french\n[Extension]\n0=600\n"
+           "[HMI]\n0=701\n1=702\n[X1]\n0=801\n1=804\n[X2]\n0=801\n[X3]\n0=801\n[X4]\n0=801\n1=802\n2=803\n"
+           "[X5]\n0=801\n[X6]\n0=802\n1=801\n[X7]\n0=801\n[X8]\n0=801\n"
+           "[X9]\n0=801\n1=802\n2=805\n3=806\n4=807\n5=803\n[X10]\n0=801\n"
+           "[Display]\n0=901\n1=902\n[HMICable]\n0=951\n1=952\n";
+}
+
+// Every selection the code can carry, in one comparable value.
+std::vector<int> Snapshot(const Selections& s) {
+    std::vector<int> state;
+    for (const auto& list : s.lists)
+        state.push_back(list.index);
+    state.push_back(s.pciChecked);
+    state.push_back(s.azoVisible);
+    return state;
+}
+
+class IDCodeTest : public ::testing::Test {
+  protected:
+    // A started configurator on the example catalogue: every group on entry 0.
+    Configurator& Start(const std::string& catalogue = ExampleCatalogue()) {
+        const std::string ini = m_dir.write("KITBUILDER.INI", catalogue);
+        m_configurators.emplace_back();
+        Configurator& c = m_configurators.back();
+        EXPECT_EQ(c.LoadCatalogue(ini, m_dir.file("KITBUILDER.PRS")).result, kLoaded);
+        c.StartUp();
+        return c;
+    }
+
+    static std::string Code(const Configurator& c) {
+        const EncodedCode encoded = c.EncodeIDCode();
+        EXPECT_TRUE(encoded.ok) << encoded.error;
+        return encoded.code;
+    }
+
+    TempDir m_dir;
+    std::list<Configurator> m_configurators;
+};
+
+TEST_F(IDCodeTest, WorkedExampleEncodesAndShowsInTheOrderList) {
+    Configurator& c = Start();
+    c.UserSelect(Group::Housing, 1);
+    c.UserSelect(Group::RAM, 2);
+    c.UserSelect(Group::OSLanguage, 2);
+    c.UserSelect(Group::X1, 1);
+    c.UserSelect(Group::X6, 1);
+    EXPECT_EQ(Code(c), "2113x-130Ax-C0000-D0000-EFx");
+
+    const OrderListBuild build = c.BuildOrderlist();
+    ASSERT_TRUE(build.ok) << build.error;
+    EXPECT_EQ(build.list.code, "VK72-2113x-130Ax-C0000-D0000-EFx");
+    EXPECT_EQ(c.customer()[CustomerRecord::Code], "VK72-2113x-130Ax-C0000-D0000-EFx");
+}
+
+TEST_F(IDCodeTest, EncodingPlaces) {
+    struct Case {
+        const char* name;
+        void (*change)(Configurator&);
+        const char* code;
+    };
+    const Case cases[] = {
+        {"standard", [](Configurator&) {}, "1111x-110Ax-00000-00000-EFx"},
+        {"card checked", [](Configurator& c) { c.UserSetPCI(true); }, "1111x-111Ax-00000-00000-EFx"},
+        {"no language", [](Configurator& c) { c.UserSelect(Group::OSLanguage, -1); },
+         "1111x-100Ax-00000-00000-EFx"},
+        {"second HMI hides display and cable", [](Configurator& c) { c.UserSelect(Group::HMI, 1); },
+         "1111x-110Bx-00000-00000-00x"},
+        {"Profibus counted once, on X9", [](Configurator& c) { c.UserSelect(Group::X9, 6); },
+         "1111x-110Ax-00000-000P0-EFx"},
+        {"two-character Index gives its first", [](Configurator& c) { c.UserSelect(Group::X1, 2); },
+         "1111x-110Ax-A0000-00000-EFx"},
+        {"every slot",
+         [](Configurator& c) {
+             for (int n = 1; n <= 10; ++n)
+                 c.UserSelect(Slot(n), 1);
+         },
+         "1111x-110Ax-CCCCC-DCCCC-EFx"},
+    };
+    for (const Case& tc : cases) {
+        Configurator& c = Start();
+        tc.change(c);
+        EXPECT_EQ(Code(c), tc.code) << tc.name;
+    }
+}
+
+TEST(IDCodeEncode, TenthLanguageGivesItsFirstDigit) {
+    Selections s;
+    s[Group::OSLanguage].items.assign(10, "language");
+    s[Group::OSLanguage].index = 9;
+    PartTable parts;
+    parts.Set(0, {"1", "T", "Part", "", "7"});
+    for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS, Group::HMI, Group::Power,
+                    Group::Display, Group::HMICable}) {
+        s[g].items = {"Part"};
+        s[g].index = 0;
+    }
+    for (int n = 1; n <= 10; ++n) {
+        s[Slot(n)].items = {kEmptySlotText};
+        s[Slot(n)].index = 0;
+    }
+    const EncodedCode encoded = EncodeIDCode(s, parts);
+    ASSERT_TRUE(encoded.ok) << encoded.error;
+    EXPECT_EQ(encoded.code, "7777x-7107x-00000-00000-77x");
+}
+
+TEST_F(IDCodeTest, EncodingFailsNamingTheGroupOrThePart) {
+    const std::string noIndex = ExampleCatalogue("");
+    struct Case {
+        std::string catalogue;
+        void (*change)(Selections&);
+        const char* error;
+    };
+    const Case cases[] = {
+        {ExampleCatalogue(), [](Selections& s) { s[Group::Housing].index = -1; },
+         "Cannot make the ID code: the group Housing has no selection."},
+        {ExampleCatalogue(), [](Selections& s) { s[Group::X3].index = -1; },
+         "Cannot make the ID code: the group X3 has no selection."},
+        {ExampleCatalogue(), [](Selections& s) { s[Group::HMI].items[0] = "Ghost"; },
+         "Cannot make the ID code: the entry \"Ghost\" of the group HMI names no part in the catalogue."},
+        {ExampleCatalogue(),
+         [](Selections& s) {
+             s.pciChecked = true;
+             s.pciCaption = "Gone";
+         },
+         "Cannot make the ID code: the extension card \"Gone\" names no part in the catalogue."},
+        {noIndex, [](Selections& s) { s[Group::Display].index = 1; },
+         "Cannot make the ID code: the part \"Display G\" (order number 902) has no Index character in the "
+         "catalogue."},
+        // Hidden display and cable give no character, so they need none.
+        {noIndex,
+         [](Selections& s) {
+             s[Group::Display].index = 1;
+             s[Group::HMICable].index = -1;
+             s.azoVisible = false;
+         },
+         ""},
+    };
+    for (const Case& tc : cases) {
+        Configurator& c = Start(tc.catalogue);
+        Selections s = c.selections();
+        tc.change(s);
+        const EncodedCode encoded = EncodeIDCode(s, c.catalogue().parts);
+        EXPECT_EQ(encoded.ok, std::string(tc.error).empty()) << tc.error;
+        EXPECT_EQ(encoded.error, tc.error);
+        if (!encoded.ok) {
+            EXPECT_TRUE(encoded.code.empty());
+        }
+    }
+}
+
+TEST_F(IDCodeTest, TooShortOrEmptyCodeChangesNothing) {
+    Configurator& c = Start();
+    c.UserSelect(Group::Housing, 1);
+    c.UserSelect(Group::HMI, 1);
+    const auto before = Snapshot(c.selections());
+    const int runs = c.checkRuns();
+
+    const std::string thirty = "VK72-1111x-110Ax-CCCCC-DCCCC-E";
+    const auto shortMessage = c.ApplyIDCode(thirty);
+    ASSERT_TRUE(shortMessage.has_value());
+    EXPECT_NE(shortMessage->text.find("\"" + thirty + "\" is too short"), std::string::npos)
+        << shortMessage->text;
+    EXPECT_FALSE(c.ApplyIDCode("").has_value());
+    EXPECT_EQ(Snapshot(c.selections()), before);
+    EXPECT_EQ(c.checkRuns(), runs);
+
+    // One character more is enough: the filler after the cable is never read.
+    EXPECT_FALSE(c.ApplyIDCode(thirty + "F").has_value());
+    EXPECT_EQ(Code(c), "1111x-110Ax-CCCCC-DCCCC-EFx");
+}
+
+TEST_F(IDCodeTest, DecodingEachPlace) {
+    const std::string base = "VK72-1111x-110Ax-00000-00000-EFx";
+    struct Case {
+        std::size_t prefixedPlace;
+        std::string characters;
+        Group group;
+        int before; // selection set up before decoding
+        int after;
+    };
+    const Case cases[] = {
+        // Radio groups: past the end selects the last entry, below "1" selects none.
+        {6, "9", Group::Housing, 0, 1},
+        {6, "0", Group::Housing, 0, -1},
+        {6, "\xC8", Group::Housing, 0, -1},
+        {6, "\xB0", Group::Housing, 0, 1},
+        {8, "5", Group::Processor, 0, 0},
+        {9, "3", Group::RAM, 0, 2},
+        {12, "/", Group::OS, 0, -1},
+        // Power and the language list: out of range selects none.
+        {7, "2", Group::Power, 0, 1},
+        {7, "3", Group::Power, 0, -1},
+        {7, "0", Group::Power, 1, -1},
+        {13, "3", Group::OSLanguage, 0, 2},
+        {13, "4", Group::OSLanguage, 0, -1},
+        {13, "0", Group::OSLanguage, 2, -1},
+        // Match places: an unknown or lower-case character leaves the list; slots go empty.
+        {15, "B", Group::HMI, 0, 1},
+        {15, "Z", Group::HMI, 1, 1},
+        {18, "A", Group::X1, 1, 0},
+        {18, "c", Group::X1, 1, 0},
+        {21, "P", Group::X4, 0, 3},
+        {28, "0", Group::X10, 1, 0},
+        {30, "G", Group::Display, 0, 1},
+        {30, "0", Group::Display, 1, 1},
+        {31, "0", Group::HMICable, 1, 1},
+        {31, "H", Group::HMICable, 0, 1},
+    };
+    for (const Case& tc : cases) {
+        Configurator& c = Start();
+        c.UserSelect(tc.group, tc.before);
+        std::string code = base;
+        code.replace(tc.prefixedPlace - 1, 1, tc.characters);
+        EXPECT_FALSE(c.ApplyIDCode(code).has_value());
+        EXPECT_EQ(c.selections()[tc.group].index, tc.after) << code;
+    }
+}
+
+TEST_F(IDCodeTest, ExtensionCardPlace) {
+    const struct {
+        char place;
+        bool before;
+        bool after;
+    } cases[] = {{'0', true, false}, {'1', false, true}, {'2', true, true}, {'2', false, false}};
+    for (const auto& tc : cases) {
+        Configurator& c = Start();
+        c.UserSetPCI(tc.before);
+        EXPECT_FALSE(
+            c.ApplyIDCode(std::string("VK72-1111x-11") + tc.place + "Ax-00000-00000-EFx").has_value());
+        EXPECT_EQ(c.selections().pciChecked, tc.after) << tc.place;
+    }
+}
+
+TEST_F(IDCodeTest, ZeroSelectsADisplayOnlyWhenADisplayCarriesIt) {
+    Configurator& c = Start(ExampleCatalogue("0"));
+    EXPECT_FALSE(c.ApplyIDCode("VK72-1111x-110Ax-00000-00000-00x").has_value());
+    EXPECT_EQ(c.selections()[Group::Display].index, 1);
+    EXPECT_EQ(c.selections()[Group::HMICable].index, 0);
+}
+
+TEST_F(IDCodeTest, PrefixFillersAndDashesAreNeverRead) {
+    const std::string code = "VK72-2113x-131Bx-CAC0C-D0KPC-GHx";
+    std::string garbled = code;
+    for (std::size_t place : {1, 2, 3, 4, 5, 10, 11, 16, 17, 23, 29, 32})
+        garbled[place - 1] = '#';
+    Configurator& plain = Start();
+    Configurator& blind = Start();
+    plain.ApplyIDCode(code);
+    blind.ApplyIDCode(garbled);
+    EXPECT_EQ(Snapshot(blind.selections()), Snapshot(plain.selections()));
+}
+
+TEST_F(IDCodeTest, OnlyChangedRadioGroupsAndTheCardReact) {
+    Configurator& c = Start();
+    const int start = c.checkRuns();
+    // Housing, RAM and the card change; Power, the language and the lists run nothing.
+    const std::string code = "VK72-2213x-121Bx-C0000-D0000-GHx";
+    EXPECT_FALSE(c.ApplyIDCode(code).has_value());
+    EXPECT_EQ(c.checkRuns() - start, 3 + 1);
+    const auto once = Snapshot(c.selections());
+
+    const int second = c.checkRuns();
+    EXPECT_FALSE(c.ApplyIDCode(code).has_value());
+    EXPECT_EQ(c.checkRuns() - second, 1); // only the closing check
+    EXPECT_EQ(Snapshot(c.selections()), once);
+}
+
+TEST_F(IDCodeTest, ProfibusOnX9IsCompletedOnX4ByTheCheck) {
+    Configurator& c = Start();
+    c.UserSelect(Group::X4, 3);
+    ASSERT_EQ(c.selections()[Group::X9].index, 6);
+    const std::string code = "VK72-" + Code(c);
+    EXPECT_EQ(code, "VK72-1111x-110Ax-00000-000P0-EFx");
+
+    Configurator& fresh = Start();
+    EXPECT_FALSE(fresh.ApplyIDCode(code).has_value());
+    EXPECT_EQ(fresh.selections()[Group::X4].index, 3);
+    EXPECT_EQ(fresh.selections()[Group::X9].index, 6);
+}
+
+TEST_F(IDCodeTest, AppliedCodeReproducesItselfWhateverTheDisplayWasShowing) {
+    for (const char* code : {"VK72-2111x-110Ax-C0000-00000-GHx", "VK72-2111x-110Bx-C0000-00000-00x"}) {
+        for (int hmiBefore : {0, 1}) {
+            Configurator& c = Start();
+            c.UserSelect(Group::HMI, hmiBefore);
+            EXPECT_FALSE(c.ApplyIDCode(code).has_value());
+            EXPECT_EQ("VK72-" + Code(c), code) << "HMI before: " << hmiBefore;
+        }
+    }
+}
+
+// Every option of every group of the shipped catalogue, set from the standard
+// configuration, survives encoding, decoding into a fresh start and encoding again.
+TEST(IDCodeSample, EveryOptionRoundTrips) {
+    TempDir dir;
+    const std::string ini =
+        dir.write("KITBUILDER.INI", ReadFileBytes(std::string(KITBUILDER_DATA_DIR) + "/KITBUILDER.INI"));
+    const std::string prs =
+        dir.write("KITBUILDER.PRS", ReadFileBytes(std::string(KITBUILDER_DATA_DIR) + "/KITBUILDER.PRS"));
+    auto start = [&](Configurator& c) {
+        ASSERT_EQ(c.LoadCatalogue(ini, prs).result, kLoaded);
+        c.StartUp();
+    };
+    auto roundTrip = [&](const Configurator& original, const std::string& what) {
+        const EncodedCode encoded = original.EncodeIDCode();
+        ASSERT_TRUE(encoded.ok) << what << ": " << encoded.error;
+        Configurator decoded;
+        start(decoded);
+        EXPECT_FALSE(decoded.ApplyIDCode(kIDCodePrefix + encoded.code).has_value()) << what;
+        EXPECT_EQ(decoded.EncodeIDCode().code, encoded.code) << what;
+        EXPECT_EQ(Snapshot(decoded.selections()), Snapshot(original.selections()))
+            << what << ": " << encoded.code;
+    };
+
+    int options = 0;
+    for (const auto& info : AllGroups()) {
+        Configurator probe;
+        start(probe);
+        const int count = static_cast<int>(probe.selections()[info.group].items.size());
+        ASSERT_GT(count, 0) << info.controlName;
+        for (int i = 0; i < count; ++i) {
+            Configurator c;
+            start(c);
+            c.UserSelect(info.group, i);
+            roundTrip(c, std::string(info.controlName) + " " + std::to_string(i));
+            ++options;
+        }
+    }
+    Configurator card;
+    start(card);
+    card.UserSetPCI(true);
+    roundTrip(card, "PCI");
+    EXPECT_GT(options, 60);
+}
+
+} // namespace
