@@ -112,6 +112,14 @@ void PrintReport(Configurator& configurator, std::ostream& out) {
     out << "Code\t" << (build.ok ? build.list.code : "") << '\n';
 }
 
+// KITBUILDER.INI in the companion's own folder, found without regard to case.
+std::string DefaultCatalogue() {
+    const std::string self = paths::ExecutablePath();
+    const auto slash = self.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
+    return paths::ResolveCaseInsensitive(folder + "KITBUILDER.INI");
+}
+
 std::string Upper(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
@@ -168,7 +176,7 @@ private:
         if (command == "lint" && !rest.empty())
             throw UsageError{"lint takes no arguments"};
 
-        m_cataloguePath = catalogue ? *catalogue : paths::BesideExecutable(".INI");
+        m_cataloguePath = catalogue ? *catalogue : DefaultCatalogue();
         if (noPrices)
             m_pricePath.clear();
         else

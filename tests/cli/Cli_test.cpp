@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <sys/wait.h>
 
 #include "TestFiles.h"
@@ -385,6 +386,18 @@ TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {
     const CliRun unwritable = RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("no/such/folder.rtf") + "'");
     EXPECT_EQ(unwritable.exitCode, 4);
     EXPECT_NE(unwritable.err.find("no/such/folder.rtf"), std::string::npos);
+}
+
+TEST_F(CliTest, FindsTheCatalogueBesideItselfWithoutRegardToCase) {
+    const auto folder = m_dir.path() / "bin";
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(KITBUILDER_CLI, folder / "kitbuilder-cli");
+    std::filesystem::copy_file(m_ini, folder / "kitbuilder.ini");
+    const std::string cli = "'" + (folder / "kitbuilder-cli").string() + "' ";
+    const int status = std::system((cli + "select Housing=1 >'" + m_dir.file("out.txt") + "' 2>&1").c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 0) << ReadFileBytes(m_dir.file("out.txt"));
+    // No price file beside it: no-price mode.
+    EXPECT_EQ(ReportLine(ReadFileBytes(m_dir.file("out.txt")), "Price"), "Price\t\t");
 }
 
 TEST_F(CliTest, FatalStartUpsAndUsage) {
