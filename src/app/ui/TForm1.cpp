@@ -1,0 +1,389 @@
+#include "app/ui/TForm1.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <iostream>
+
+#include "app/ui/FileDialogs.h"
+#include "app/ui/MessagePresenter.h"
+#include "app/ui/QtText.h"
+#include "app/ui/RadioGroup.h"
+#include "app/ui/StatusCircle.h"
+#include "app/ui/TAboutBox.h"
+#include "config/ConfigurationCheck.h"
+#include "customer/ui/TFoCustomer.h"
+#include "dialogs/ui/TNewVersionBox.h"
+#include "idcode/ui/TFoIDCode.h"
+#include "orderlist/ui/TFoOrderlist.h"
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 1023;
+constexpr int kClientHeight = 602;
+const QColor kErrorColor(255, 0, 0);
+const QColor kSuccessColor(0, 255, 0);
+
+QStringList ToQList(const std::vector<std::string>& items) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(items.size()));
+    for (const auto& item : items)
+        list.append(ToQ(item));
+    return list;
+}
+
+FileDialogs::Request CustomerFileRequest(const QString& title) {
+    FileDialogs::Request request;
+    request.title = title;
+    request.filter = QStringLiteral("HALCYON KitBuilder Customer File (*.CST)");
+    request.defaultSuffix = QStringLiteral("CST");
+    // Saving replaces only the order's keys and keeps the rest of the file.
+    request.confirmOverwrite = false;
+    return request;
+}
+
+} // namespace
+
+TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitProcess, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
+      m_files(std::move(files)), m_presenter(presenter), m_exit(std::move(exitProcess)),
+      m_showModal([](QDialog& dialog) { dialog.exec(); }) {
+    Q_INIT_RESOURCE(kitbuilder);
+    setObjectName(QStringLiteral("Form1"));
+    setContextMenuPolicy(Qt::NoContextMenu);
+    QFont font = this->font();
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPointSize(9);
+    setFont(font);
+
+    m_actions.setup(this);
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("Client"));
+    setCentralWidget(client);
+    m_controls.setup(client);
+    m_statusTextColor = m_controls.LaStatus->palette().color(QPalette::WindowText);
+    // The client area lies below the main menu, as on the platform the window was designed for.
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+
+    FormCreate();
+    if (m_started)
+        ConnectControls();
+}
+
+void TForm1::FormCreate() {
+    UpdateWindowTitle();
+    const LoadOutcome outcome = m_core.LoadCatalogue(m_files.catalogue, m_files.prices);
+    if (outcome.result != kLoaded) {
+        const std::string text = Configurator::LoadFailureText(outcome);
+        std::cerr << text << std::endl;
+        m_presenter.Show(Message::Error(text), nullptr);
+        m_exit(outcome.result);
+        return;
+    }
+    FillFromCore();
+    const std::vector<Message> messages = m_core.StartUp();
+    RefreshFromCore();
+    ShowMessages(messages);
+    m_pendingWarning = m_core.LoadWarning();
+    m_started = true;
+}
+
+void TForm1::ConnectControls() {
+    const Form1Controls& c = m_controls;
+    connect(c.Housing, &RadioGroup::userSelected, this, &TForm1::HousingClick);
+    connect(c.Processor, &RadioGroup::userSelected, this, &TForm1::ProcessorClick);
+    connect(c.RAM, &RadioGroup::userSelected, this, &TForm1::RAMClick);
+    connect(c.OS, &RadioGroup::userSelected, this, &TForm1::OSClick);
+    connect(c.PCI, &QCheckBox::clicked, this, &TForm1::PCIClick);
+    connect(c.OSLanguage, &QComboBox::activated, this, &TForm1::OSLanguageSelect);
+    connect(c.OSLanguage->lineEdit(), &QLineEdit::textEdited, this, &TForm1::OSLanguageEdited);
+    connect(c.HMI, &QComboBox::activated, this, &TForm1::HMIChange);
+    connect(c.Power, &QComboBox::activated, this, &TForm1::PowerChange);
+    static constexpr std::array<void (TForm1::*)(int), 10> slotHandlers{
+        &TForm1::X1Change, &TForm1::X2Change, &TForm1::X3Change, &TForm1::X4Change, &TForm1::X5Change,
+        &TForm1::X6Change, &TForm1::X7Change, &TForm1::X8Change, &TForm1::X9Change, &TForm1::X10Change};
+    for (std::size_t n = 0; n < slotHandlers.size(); ++n)
+        connect(c.XSlots[n], &QComboBox::activated, this, slotHandlers[n]);
+    connect(c.Display, &QComboBox::activated, this, &TForm1::DisplayChange);
+    connect(c.HMICable, &QComboBox::activated, this, &TForm1::HMICableChange);
+    connect(c.BtnCustomer, &QPushButton::clicked, this, &TForm1::BtnCustomerClick);
+    connect(c.BtnShowOrderlist, &QPushButton::clicked, this, &TForm1::BtnShowOrderlistClick);
+    connect(c.BitBtn1, &QPushButton::clicked, m_actions.FileExit, &QAction::trigger);
+
+    const Form1Actions& a = m_actions;
+    connect(a.FileOpen, &QAction::triggered, this, &TForm1::FileOpenExecute);
+    connect(a.FileSave, &QAction::triggered, this, &TForm1::FileSaveExecute);
+    connect(a.FileSaveAs, &QAction::triggered, this, &TForm1::FileSaveAsExecute);
+    connect(a.FileExit, &QAction::triggered, this, &TForm1::FileExitExecute);
+    connect(a.HelpAbout, &QAction::triggered, this, &TForm1::HelpAboutExecute);
+    connect(a.SetStdConfig, &QAction::triggered, this, &TForm1::SetStdConfigExecute);
+    connect(a.ShowPrices, &QAction::triggered, this, &TForm1::ShowPricesClick);
+    static constexpr std::array<void (TForm1::*)(), 6> languageHandlers{
+        &TForm1::german1Click, &TForm1::english1Click, &TForm1::french1Click,
+        &TForm1::dutch1Click,  &TForm1::italian1Click, &TForm1::spanish1Click};
+    for (std::size_t n = 0; n < languageHandlers.size(); ++n)
+        connect(a.languages[n], &QAction::triggered, this, languageHandlers[n]);
+    connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
+    connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
+}
+
+RadioGroup* TForm1::RadioOf(Group group) const {
+    switch (group) {
+    case Group::Housing:
+        return m_controls.Housing;
+    case Group::Processor:
+        return m_controls.Processor;
+    case Group::RAM:
+        return m_controls.RAM;
+    case Group::OS:
+        return m_controls.OS;
+    default:
+        return nullptr;
+    }
+}
+
+QComboBox* TForm1::ListOf(Group group) const {
+    if (IsSlot(group))
+        return m_controls.XSlots[static_cast<std::size_t>(SlotNumber(group) - 1)];
+    switch (group) {
+    case Group::OSLanguage:
+        return m_controls.OSLanguage;
+    case Group::HMI:
+        return m_controls.HMI;
+    case Group::Power:
+        return m_controls.Power;
+    case Group::Display:
+        return m_controls.Display;
+    case Group::HMICable:
+        return m_controls.HMICable;
+    default:
+        return nullptr;
+    }
+}
+
+void TForm1::FillFromCore() {
+    const Selections& selections = m_core.selections();
+    for (const GroupInfo& info : AllGroups()) {
+        const QStringList items = ToQList(selections[info.group].items);
+        if (RadioGroup* radio = RadioOf(info.group)) {
+            const QSignalBlocker blocker(radio);
+            radio->setItems(items);
+        } else if (QComboBox* list = ListOf(info.group)) {
+            const QSignalBlocker blocker(list);
+            list->clear();
+            list->addItems(items);
+            // The open list is as wide as its longest entry, even where the box is narrower.
+            list->view()->setMinimumWidth(list->view()->sizeHintForColumn(0) + 24);
+        }
+    }
+}
+
+void TForm1::RefreshFromCore() {
+    const Selections& selections = m_core.selections();
+    const Form1Controls& c = m_controls;
+    for (const GroupInfo& info : AllGroups()) {
+        const OptionList& option = selections[info.group];
+        if (RadioGroup* radio = RadioOf(info.group)) {
+            const QSignalBlocker blocker(radio);
+            radio->setIndex(option.index);
+        } else if (QComboBox* list = ListOf(info.group)) {
+            const QSignalBlocker blocker(list);
+            if (list->currentIndex() != option.index)
+                list->setCurrentIndex(option.index);
+            // Typed text that names no entry; left alone while it already shows, so typing
+            // keeps its cursor.
+            if (option.index < 0 && list->isEditable() && list->currentText() != ToQ(option.editText))
+                list->setEditText(ToQ(option.editText));
+        }
+    }
+    {
+        const QSignalBlocker blocker(c.PCI);
+        c.PCI->setText(ToQ(selections.pciCaption));
+        c.PCI->setChecked(selections.pciChecked);
+    }
+    c.HMIBox->setVisible(selections.azoVisible);
+    c.Display->setVisible(selections.azoVisible);
+    c.Cable->setVisible(selections.azoVisible);
+
+    const bool error = m_core.errorDisplay();
+    c.Circle->setColor(error ? kErrorColor : kSuccessColor);
+    c.LaNOTOK->setVisible(error);
+    c.LaStatus->setText(ToQ(m_core.statusText()));
+    QPalette palette = c.LaStatus->palette();
+    palette.setColor(QPalette::WindowText, error ? kErrorColor : m_statusTextColor);
+    c.LaStatus->setPalette(palette);
+    c.BtnShowOrderlist->setEnabled(m_core.showOrderListEnabled());
+
+    c.PriceBox->setVisible(m_core.priceBoxVisible());
+    c.PriceBox->setTitle(ToQ(m_core.priceBoxCaption()));
+    c.LaPrice->setText(ToQ(m_core.priceText()));
+    c.LaCurrency->setText(ToQ(m_core.currencyText()));
+
+    const Form1Actions& a = m_actions;
+    {
+        const QSignalBlocker blockStd(a.StandardConfiguration);
+        const QSignalBlocker blockPrices(a.ShowPrices);
+        a.StandardConfiguration->setChecked(m_core.standardConfigurationChecked());
+        a.ShowPrices->setEnabled(m_core.showPricesEnabled());
+        a.ShowPrices->setChecked(m_core.showPricesChecked());
+    }
+    for (std::size_t n = 0; n < a.languages.size(); ++n) {
+        const QSignalBlocker blocker(a.languages[n]);
+        a.languages[n]->setChecked(static_cast<int>(n) == m_core.checkedLanguage());
+    }
+    UpdateWindowTitle();
+}
+
+void TForm1::UpdateWindowTitle() {
+    setWindowTitle(ToQ(m_core.WindowTitle()));
+}
+
+void TForm1::Select(Group group, int index) {
+    m_core.UserSelect(group, index);
+    RefreshFromCore();
+}
+
+void TForm1::PCIClick(bool checked) {
+    m_core.UserSetPCI(checked);
+    RefreshFromCore();
+}
+
+void TForm1::OSLanguageEdited(const QString& text) {
+    m_core.UserTypeLanguage(FromQ(text));
+    RefreshFromCore();
+}
+
+void TForm1::ShowPricesClick() {
+    const auto failure = m_core.ShowPricesClick();
+    RefreshFromCore();
+    ShowMessage(failure);
+}
+
+void TForm1::SetStdConfigExecute() {
+    const auto failure = m_core.SetStdConfigExecute();
+    RefreshFromCore();
+    ShowMessage(failure);
+}
+
+void TForm1::LanguageClick(int language) {
+    const auto failure = m_core.LanguageClick(language);
+    RefreshFromCore();
+    ShowMessage(failure);
+}
+
+void TForm1::FileOpenExecute() {
+    const QString name = FileDialogs::GetOpenFileName(this, CustomerFileRequest(QStringLiteral("Open")));
+    if (name.isEmpty())
+        return;
+    const std::vector<Message> messages = m_core.OpenCustomerFile(PathFromQ(name));
+    RefreshFromCore();
+    ShowMessages(messages);
+}
+
+void TForm1::FileSaveExecute() {
+    if (const auto refused = m_core.PrepareSave()) {
+        RefreshFromCore();
+        ShowMessage(*refused);
+        return;
+    }
+    if (m_core.customerFile().empty()) {
+        const QString name =
+            FileDialogs::GetSaveFileName(this, CustomerFileRequest(QStringLiteral("Save As")));
+        if (!name.isEmpty())
+            m_core.SetCustomerFile(PathFromQ(name));
+    }
+    const auto failure = m_core.WriteCustomerFile();
+    RefreshFromCore();
+    ShowMessage(failure);
+}
+
+void TForm1::FileSaveAsExecute() {
+    m_core.SetCustomerFile({});
+    FileSaveExecute();
+}
+
+void TForm1::FileExitExecute() {
+    close();
+}
+
+void TForm1::HelpAboutExecute() {
+    ShowModal(AboutBox);
+}
+
+void TForm1::Newinthisversion1Click() {
+    ShowModal(NewVersionBox);
+}
+
+void TForm1::EnterIDCode1Click() {
+    ShowModal(FoIDCode);
+}
+
+void TForm1::BtnCustomerClick() {
+    ShowModal(FoCustomer);
+}
+
+void TForm1::BtnShowOrderlistClick() {
+    if (m_core.CheckConfiguration() != kCheckPassed) {
+        RefreshFromCore();
+        ShowMessage(Message::Information(m_core.statusText()));
+        return;
+    }
+    const OrderListBuild build = m_core.BuildOrderlist();
+    RefreshFromCore();
+    if (!build.ok) {
+        ShowMessage(Message::Error(build.error));
+        return;
+    }
+    ShowModal(FoOrderlist);
+}
+
+void TForm1::ShowModal(QDialog* dialog) {
+    // The secondary windows exist from the end of start-up on; none is needed before.
+    if (!dialog)
+        return;
+    m_showModal(*dialog);
+    // A secondary window may have changed the order (code, customer data, file name).
+    RefreshFromCore();
+}
+
+void TForm1::ShowMessage(const Message& message) {
+    m_presenter.Show(message, isVisible() ? this : nullptr);
+}
+
+void TForm1::ShowMessage(const std::optional<Message>& message) {
+    if (message)
+        ShowMessage(*message);
+}
+
+void TForm1::ShowMessages(const std::vector<Message>& messages) {
+    for (const Message& message : messages)
+        ShowMessage(message);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The catalogue warning follows the window's first appearance rather than delaying it.
+    if (m_pendingWarning)
+        QTimer::singleShot(0, this, &TForm1::ShowPendingWarning);
+}
+
+void TForm1::ShowPendingWarning() {
+    if (!m_pendingWarning)
+        return;
+    const Message warning = *m_pendingWarning;
+    m_pendingWarning.reset();
+    ShowMessage(warning);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QColor>
+#include <QMainWindow>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Configurator.h"
+#include "app/ui/Form1Actions.h"
+#include "app/ui/Form1Controls.h"
+
+class MessagePresenter;
+class QComboBox;
+class QDialog;
+
+// The main window: assembles the controls, passes every user action to the
+// Configurator and mirrors the Configurator's state afterwards.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+  public:
+    struct DataFiles {
+        std::string catalogue;
+        std::string prices;
+    };
+    // Ends the process with the exit code of a fatal start-up.
+    using ExitFunction = std::function<void(int)>;
+    using ModalRunner = std::function<void(QDialog&)>;
+
+    // Runs FormCreate. After a fatal start-up the exit function has been called and the
+    // window is not started.
+    TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitProcess, QWidget* parent = nullptr);
+
+    Configurator& core() { return m_core; }
+    const Configurator& core() const { return m_core; }
+    bool started() const { return m_started; }
+    // How the secondary windows are shown; exec() unless a test replaces it.
+    void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
+
+    void UpdateWindowTitle();
+    // Mirrors the Configurator into every control, with signals blocked.
+    void RefreshFromCore();
+
+    void HousingClick(int index) { Select(Group::Housing, index); }
+    void ProcessorClick(int index) { Select(Group::Processor, index); }
+    void RAMClick(int index) { Select(Group::RAM, index); }
+    void OSClick(int index) { Select(Group::OS, index); }
+    void PCIClick(bool checked);
+    void HMIChange(int index) { Select(Group::HMI, index); }
+    void PowerChange(int index) { Select(Group::Power, index); }
+    void X1Change(int index) { Select(Group::X1, index); }
+    void X2Change(int index) { Select(Group::X2, index); }
+    void X3Change(int index) { Select(Group::X3, index); }
+    void X4Change(int index) { Select(Group::X4, index); }
+    void X5Change(int index) { Select(Group::X5, index); }
+    void X6Change(int index) { Select(Group::X6, index); }
+    void X7Change(int index) { Select(Group::X7, index); }
+    void X8Change(int index) { Select(Group::X8, index); }
+    void X9Change(int index) { Select(Group::X9, index); }
+    void X10Change(int index) { Select(Group::X10, index); }
+    void DisplayChange(int index) { Select(Group::Display, index); }
+    void HMICableChange(int index) { Select(Group::HMICable, index); }
+    void OSLanguageSelect(int index) { Select(Group::OSLanguage, index); }
+    void OSLanguageEdited(const QString& text);
+
+    void ShowPricesClick();
+    void SetStdConfigExecute();
+    void german1Click() { LanguageClick(0); }
+    void english1Click() { LanguageClick(1); }
+    void french1Click() { LanguageClick(2); }
+    void dutch1Click() { LanguageClick(3); }
+    void italian1Click() { LanguageClick(4); }
+    void spanish1Click() { LanguageClick(5); }
+
+    void FileOpenExecute();
+    void FileSaveExecute();
+    void FileSaveAsExecute();
+    void FileExitExecute();
+    void HelpAboutExecute();
+    void Newinthisversion1Click();
+    void EnterIDCode1Click();
+    void BtnCustomerClick();
+    void BtnShowOrderlistClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void FormCreate();
+    void ConnectControls();
+    void FillFromCore();
+    void Select(Group group, int index);
+    void LanguageClick(int language);
+    void ShowMessage(const Message& message);
+    void ShowMessage(const std::optional<Message>& message);
+    void ShowMessages(const std::vector<Message>& messages);
+    void ShowPendingWarning();
+    void ShowModal(QDialog* dialog);
+    RadioGroup* RadioOf(Group group) const;
+    QComboBox* ListOf(Group group) const;
+
+    DataFiles m_files;
+    MessagePresenter& m_presenter;
+    ExitFunction m_exit;
+    ModalRunner m_showModal;
+    Configurator m_core;
+    Form1Actions m_actions;
+    Form1Controls m_controls;
+    QColor m_statusTextColor;
+    std::optional<Message> m_pendingWarning;
+    bool m_started = false;
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,64 @@
+#include "app/ui/MessagePresenter.h"
+
+#include <QAbstractButton>
+#include <QTest>
+
+class MessagePresenterTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void boxFollowsTheKind_data();
+    void boxFollowsTheKind();
+    void abortIgnoreButtons();
+    void textIsPlainLatin1();
+};
+
+void MessagePresenterTest::boxFollowsTheKind_data() {
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("icon");
+    QTest::newRow("error") << int(Message::Kind::Error) << QStringLiteral("Fehler")
+                           << int(QMessageBox::Critical);
+    QTest::newRow("warning") << int(Message::Kind::Warning) << QStringLiteral("Warnung")
+                             << int(QMessageBox::Warning);
+    QTest::newRow("information") << int(Message::Kind::Information) << QStringLiteral("Information")
+                                 << int(QMessageBox::Information);
+}
+
+void MessagePresenterTest::boxFollowsTheKind() {
+    QFETCH(int, kind);
+    QFETCH(QString, title);
+    QFETCH(int, icon);
+    const auto box = CreateMessageBox(
+        {static_cast<Message::Kind>(kind), "Cannot run program.", Message::Buttons::Ok}, nullptr);
+    QCOMPARE(box->windowTitle(), title);
+    QCOMPARE(int(box->icon()), icon);
+    QCOMPARE(box->text(), QStringLiteral("Cannot run program."));
+    QCOMPARE(box->buttons().size(), 1);
+    QCOMPARE(box->standardButton(box->buttons()[0]), QMessageBox::Ok);
+    QCOMPARE(box->buttons()[0]->text(), QStringLiteral("OK"));
+}
+
+void MessagePresenterTest::abortIgnoreButtons() {
+    const auto box = CreateMessageBox(
+        {Message::Kind::Warning, "Fields are empty.", Message::Buttons::AbortIgnore}, nullptr);
+    QCOMPARE(box->buttons().size(), 2);
+    QCOMPARE(box->button(QMessageBox::Abort)->text(), QStringLiteral("&Abbrechen"));
+    QCOMPARE(box->button(QMessageBox::Ignore)->text(), QStringLiteral("&Ignorieren"));
+
+    // Closing the box answers Abort.
+    box->show();
+    QTest::keyClick(box.get(), Qt::Key_Escape);
+    QCOMPARE(box->result(), int(QMessageBox::Abort));
+}
+
+void MessagePresenterTest::textIsPlainLatin1() {
+    const auto box = CreateMessageBox(Message::Error("Stra\xdf"
+                                                     "e <b>1</b>"),
+                                      nullptr);
+    QCOMPARE(box->text(), QString(QStringLiteral("Stra") + QChar(0xdf) + QStringLiteral("e <b>1</b>")));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+}
+
+QTEST_MAIN(MessagePresenterTest)
+#include "MessagePresenter_test.moc"
