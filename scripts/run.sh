@@ -7,7 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display found (DISPLAY is not set), so the program's window cannot open." >&2
     echo "On a machine without a screen, run it under a virtual X server:" >&2
-    echo "    apt-get install -y xvfb xauth && xvfb-run -a $root/build/kitbuilder" >&2
+    echo "    apt-get install -y xvfb xauth && cd $root/build && xvfb-run -a ./kitbuilder" >&2
     exit 2
 fi
-exec "$root/build/kitbuilder"
+# From the build folder, where the release notes lie beside the program.
+cd "$root/build"
+exec ./kitbuilder
