@@ -35,6 +35,9 @@ LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& p
 
     catalogue.pricesPresent = paths::Exists(pricePath);
     const TIniFile prices(pricePath);
+    // Otherwise the first price would be blamed for a file that could not be read at all.
+    if (catalogue.pricesPresent && !prices.Readable())
+        return {kBadPrice, prices.ReadError()};
 
     catalogue.currency = prices.ReadString("General", "Currency", "EUR");
     catalogue.priceBase = prices.ReadString("General", "PriceBase", "EN");

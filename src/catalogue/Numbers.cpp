@@ -160,6 +160,11 @@ std::string FormatGeneral(double value, char separator) {
         return value < 0 ? "-INF" : "INF";
     if (value == 0.0)
         return "0";
+    // The largest doubles round up past the range at 15 digits, and that text would not
+    // read back; they are cut to the largest 15-digit number that fits instead.
+    constexpr double kLargest15Digits = 1.79769313486231e308;
+    if (std::fabs(value) > kLargest15Digits)
+        value = std::copysign(kLargest15Digits, value);
 
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
