@@ -1,0 +1,148 @@
+// Input: style bytes, then cells separated by 0x1F and rows by 0x1E. The document must
+// be 7-bit, its groups balanced, every escape complete, and the text of every cell must
+// come back out of it in order.
+#include "orderlist/RtfWriter.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+void Require(bool condition, const char* what) {
+    if (!condition) {
+        std::fprintf(stderr, "fuzz_rtf: %s\n", what);
+        std::abort();
+    }
+}
+
+bool IsHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int HexValue(char c) {
+    return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+// Reads the document's body text as an RTF reader would: escaped symbols and \'hh bytes
+// are text, \tab a tab, \par a line end, other control words nothing. The font table is
+// a group of its own and is skipped.
+std::string BodyText(const std::string& rtf) {
+    std::string text;
+    int depth = 0;
+    int skipDepth = 0; // inside the font table when non-zero
+    for (std::size_t i = 0; i < rtf.size(); ++i) {
+        const char c = rtf[i];
+        Require(static_cast<unsigned char>(c) < 128, "a byte above 127");
+        if (c == '{') {
+            ++depth;
+            continue;
+        }
+        if (c == '}') {
+            Require(depth > 0, "a closing brace without its group");
+            if (depth == skipDepth)
+                skipDepth = 0;
+            --depth;
+            continue;
+        }
+        Require(depth > 0, "text outside the document's group");
+        if (c == '\r' || c == '\n')
+            continue;
+        if (c != '\\') {
+            if (skipDepth == 0)
+                text += c;
+            continue;
+        }
+        Require(i + 1 < rtf.size(), "a backslash at the end");
+        const char next = rtf[++i];
+        if (next == '\\' || next == '{' || next == '}') {
+            if (skipDepth == 0)
+                text += next;
+        } else if (next == '\'') {
+            Require(i + 2 < rtf.size() && IsHex(rtf[i + 1]) && IsHex(rtf[i + 2]), "an incomplete \\' escape");
+            if (skipDepth == 0)
+                text += static_cast<char>(HexValue(rtf[i + 1]) * 16 + HexValue(rtf[i + 2]));
+            i += 2;
+        } else {
+            Require(IsLetter(next), "an unknown control symbol");
+            std::size_t end = i;
+            while (end < rtf.size() && IsLetter(rtf[end]))
+                ++end;
+            const std::string word = rtf.substr(i, end - i);
+            if (end < rtf.size() && rtf[end] == '-')
+                ++end;
+            while (end < rtf.size() && IsDigit(rtf[end]))
+                ++end;
+            // A blank ends a control word and belongs to it.
+            i = (end < rtf.size() && rtf[end] == ' ') ? end : end - 1;
+            if (word == "fonttbl")
+                skipDepth = depth;
+            else if (skipDepth == 0 && word == "tab")
+                text += '\t';
+            else if (skipDepth == 0 && word == "par")
+                text += '\n';
+        }
+    }
+    Require(depth == 0, "unbalanced braces");
+    return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    RtfTableStyle style;
+    std::size_t pos = 0;
+    if (size >= 3) {
+        style.headingBoldUnderlined = data[0] & 1;
+        style.fontCharset = data[0] >> 1;
+        style.fontHalfPoints = data[1];
+        for (int i = 0; i < (data[2] & 7); ++i)
+            style.tabStopsPoints.push_back(100 * i + data[2]);
+        pos = 3;
+        // The font name runs to the first row separator.
+        const std::size_t end = input.find('\x1e', pos);
+        if (end != std::string::npos) {
+            style.fontName = input.substr(pos, end - pos);
+            pos = end + 1;
+        }
+    }
+
+    std::vector<std::vector<std::string>> rows;
+    std::string expected;
+    if (pos < size) {
+        rows.emplace_back(1);
+        for (std::size_t i = pos; i < size; ++i) {
+            if (input[i] == '\x1e')
+                rows.emplace_back(1);
+            else if (input[i] == '\x1f')
+                rows.back().emplace_back();
+            else
+                rows.back().back() += input[i];
+        }
+    }
+    for (const auto& row : rows) {
+        for (const std::string& cell : row) {
+            for (const char c : cell) {
+                const auto byte = static_cast<unsigned char>(c);
+                if (c == '\t' || byte >= 128 || (byte >= 32 && byte != 127))
+                    expected += c;
+            }
+            expected += '\t';
+        }
+        expected += '\n';
+    }
+
+    const std::string rtf = WriteRtfTable(rows, style);
+    Require(rtf.starts_with("{\\rtf1"), "no RTF header");
+    Require(BodyText(rtf) == expected, "the cells do not read back");
+    return 0;
+}
