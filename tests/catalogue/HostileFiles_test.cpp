@@ -90,6 +90,22 @@ std::string AsUnprivilegedUser(const std::function<std::string()>& run) {
     return result;
 }
 
+// Whether the cases about permissions can run here: root can only test them where it may
+// become another user.
+bool PermissionsCanBeTested() {
+    static const bool possible = AsUnprivilegedUser([] { return std::string(); }).empty();
+    return possible;
+}
+
+// Cases about permissions, which root can only test where it may become another user.
+class HostilePermissions : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!PermissionsCanBeTested())
+            GTEST_SKIP() << "running as root without the right to become another user";
+    }
+};
+
 // The unprivileged user must reach the files, not write beside them.
 void OpenForOthers(const TempDir& dir) {
     fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
@@ -208,7 +224,7 @@ TEST(HostileCatalogue, FilesWithoutACatalogueGiveAnEmptyOne) {
     }
 }
 
-TEST(HostileCatalogue, CataloguesThatCannotBeReadNameTheFile) {
+TEST_F(HostilePermissions, CataloguesThatCannotBeReadNameTheFile) {
     TempDir dir;
     OpenForOthers(dir);
     const std::string prices = dir.write("KITBUILDER.PRS", SamplePrices());
@@ -318,7 +334,7 @@ TEST(HostilePrices, EveryPriceMalformedInTurnStopsLoadingNamingItsOrderNumber) {
     EXPECT_EQ(ReadFileBytes(catalogue), SampleCatalogue());
 }
 
-TEST(HostilePrices, PriceFilesWithoutPricesStopLoadingNamingTheFile) {
+TEST_F(HostilePermissions, PriceFilesWithoutPricesStopLoadingNamingTheFile) {
     TempDir dir;
     OpenForOthers(dir);
     const std::string catalogue = dir.write("KITBUILDER.INI", SampleCatalogue());
@@ -440,7 +456,7 @@ TEST(HostileCustomerFile, OpeningKeepsTheConfigurationValid) {
     }
 }
 
-TEST(HostileCustomerFile, UnreadableFilesGiveAMessageNamingThem) {
+TEST_F(HostilePermissions, UnreadableFilesGiveAMessageNamingThem) {
     TempDir dir;
     OpenForOthers(dir);
     const std::string folder = dir.file("folder.CST");
@@ -473,7 +489,7 @@ TEST(HostileCustomerFile, UnreadableFilesGiveAMessageNamingThem) {
     }
 }
 
-TEST(HostileWrites, RefusedWritesNameTheFileAndChangeNothing) {
+TEST_F(HostilePermissions, RefusedWritesNameTheFileAndChangeNothing) {
     TempDir dir;
     OpenForOthers(dir);
     const std::string customerText = "; order of 3 May\n[Data]\nName1=Smith\nCode=VK72-x\n";
@@ -516,7 +532,7 @@ TEST(HostileWrites, RefusedWritesNameTheFileAndChangeNothing) {
     EXPECT_TRUE(fs::is_directory(folderCustomer) && fs::is_empty(folderCustomer));
 }
 
-TEST(HostileWrites, SettingsOfAReadOnlyCatalogueStayAsTheyWere) {
+TEST_F(HostilePermissions, SettingsOfAReadOnlyCatalogueStayAsTheyWere) {
     TempDir dir;
     OpenForOthers(dir);
     const std::string catalogue = dir.write("KITBUILDER.INI", SampleCatalogue());
