@@ -1,0 +1,11 @@
+#include "dialogs/AboutText.h"
+
+#include "app/Configurator.h"
+
+std::string AboutVersionLine(const std::string& catalogueVersion, bool pricesPresent,
+                             const std::string& priceDate) {
+    std::string line = std::string("Version ") + kProgramVersion + " / INI " + catalogueVersion;
+    if (pricesPresent)
+        line += " / Price " + priceDate;
+    return line;
+}

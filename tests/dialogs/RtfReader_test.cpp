@@ -1,0 +1,291 @@
+#include "dialogs/RtfReader.h"
+
+#include "TestFiles.h"
+#include "orderlist/RtfWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+namespace {
+
+// A paragraph as "<left indent, first line indent>[tab stops]text", formatted runs as "{flags:text}" with
+// flags b, i, u; paragraphs joined by '|'.
+std::string Describe(const RtfDocument& document) {
+    std::string text;
+    for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
+        const RtfParagraph& paragraph = document.paragraphs[p];
+        if (p > 0)
+            text += '|';
+        if (paragraph.leftIndentTwips != 0 || paragraph.firstLineIndentTwips != 0)
+            text += "<" + std::to_string(paragraph.leftIndentTwips) + " " +
+                    std::to_string(paragraph.firstLineIndentTwips) + ">";
+        if (!paragraph.tabStopsTwips.empty()) {
+            text += '[';
+            for (std::size_t t = 0; t < paragraph.tabStopsTwips.size(); ++t)
+                text += (t > 0 ? " " : "") + std::to_string(paragraph.tabStopsTwips[t]);
+            text += ']';
+        }
+        for (const RtfRun& run : paragraph.runs) {
+            const std::string flags =
+                std::string(run.bold ? "b" : "") + (run.italic ? "i" : "") + (run.underline ? "u" : "");
+            text += flags.empty() ? run.text : "{" + flags + ":" + run.text + "}";
+        }
+    }
+    return text;
+}
+
+std::string ParagraphText(const RtfParagraph& paragraph) {
+    std::string text;
+    for (const RtfRun& run : paragraph.runs)
+        text += run.text;
+    return text;
+}
+
+struct RoundTripCase {
+    const char* name;
+    RtfTableStyle style;
+    std::vector<int> tabStopsTwips;
+};
+
+class RtfRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+RtfTableStyle Style(const char* font, int halfPoints, std::vector<int> tabs, bool heading) {
+    RtfTableStyle style;
+    style.fontName = font;
+    style.fontHalfPoints = halfPoints;
+    style.tabStopsPoints = std::move(tabs);
+    style.headingBoldUnderlined = heading;
+    return style;
+}
+
+TEST_P(RtfRoundTrip, ReadsBackEveryCellWithTabStopsFontAndHeading) {
+    const RtfTableStyle& style = GetParam().style;
+    // An order list's shape: a heading, part rows, empty rows, cells that start with digits,
+    // RTF's special characters and a Latin-1 letter.
+    std::vector<std::vector<std::string>> rows = {
+        {"Order number", "Type", "Description", "Price", "Qty"},
+        {"VK72-1000", "Housing", "Stainless steel housing, IP69K", "1250,50", "1"},
+        {"5000", "OS", "Operating system, german", "100", "1"},
+        {"S2", "CAN", "Schnittstelle f\xE4r CAN {2.0B}", "20", "1"},
+        {"", "", "", "", ""},
+        {"", "", "Back\\slash and 100% \t tab", "", ""},
+        {"Total", "", "", "3120,5", ""},
+        {"ID code", "VK72-0000A-0000B-00000-00000-00S", "", "", ""},
+    };
+    for (int n = 0; n < 30; ++n)
+        rows.push_back({"", "", "", "", ""});
+
+    const RtfReadResult result = ReadRtf(WriteRtfTable(rows, style));
+
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.document.fontName, style.fontName);
+    EXPECT_EQ(result.document.fontHalfPoints, style.fontHalfPoints);
+    ASSERT_EQ(result.document.paragraphs.size(), rows.size());
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const RtfParagraph& paragraph = result.document.paragraphs[r];
+        std::string expected;
+        for (const std::string& cell : rows[r])
+            expected += cell + "\t";
+        EXPECT_EQ(ParagraphText(paragraph), expected) << "row " << r;
+        EXPECT_EQ(paragraph.tabStopsTwips, GetParam().tabStopsTwips) << "row " << r;
+        const bool heading = r == 0 && style.headingBoldUnderlined;
+        for (const RtfRun& run : paragraph.runs) {
+            EXPECT_EQ(run.bold, heading) << "row " << r << " run \"" << run.text << "\"";
+            EXPECT_EQ(run.underline, heading) << "row " << r << " run \"" << run.text << "\"";
+            EXPECT_FALSE(run.italic) << "row " << r;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Styles, RtfRoundTrip,
+    ::testing::Values(RoundTripCase{"OrderList",
+                                    Style("Arial Narrow", 20, {70, 150, 325, 405, 480}, true),
+                                    {1400, 3000, 6500, 8100, 9600}},
+                      RoundTripCase{"PlainHeading", Style("Courier New", 24, {36, 400}, false), {720, 8000}},
+                      RoundTripCase{"NoTabStops", Style("Liberation Sans", 17, {}, true), {}}),
+    [](const ::testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
+
+struct Snippet {
+    const char* name;
+    const char* rtf;
+    const char* expected;
+    const char* fontName = "";
+    int halfPoints = 24;
+};
+
+TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
+    const Snippet snippets[] = {
+        {"nested groups restore bold", "{\\rtf1 a{\\b b{\\i c}d}e\\par}", "a{b:b}{bi:c}{b:d}e"},
+        {"switches off with 0 and plain",
+         "{\\rtf1\\b a\\b0 b\\ul c\\ul0 d\\ul e\\ulnone f\\i\\b1 g\\plain h\\i1 j\\i0 k}",
+         "{b:a}b{u:c}d{u:e}f{bi:g}h{i:j}k"},
+        {"other underline kinds", "{\\rtf1\\ulw a\\ulnone b\\uldb c\\par}", "{u:a}b{u:c}"},
+        {"unicode with one fallback", "{\\rtf1\\uc1 Price \\u8364E 5\\par}", "Price ? 5"},
+        {"unicode Latin-1 and its fallback byte", "{\\rtf1\\uc1 K\\u228\\'e4se\\par}", "K\xE4se"},
+        {"unicode with two fallbacks", "{\\rtf1\\uc2 \\u8364\\'80\\'81x\\par}", "?x"},
+        {"no fallback", "{\\rtf1\\uc0\\u228 x\\par}", "\xE4x"},
+        {"negative unicode", "{\\rtf1\\u-3913?x\\par}", "?x"},
+        {"fallback ends with the group", "{\\rtf1{\\uc3\\u8364}abc\\par}", "?abc"},
+        {"fallback counts a control word", "{\\rtf1\\u8364\\tab x\\par}", "?x"},
+        {"hex escape", "{\\rtf1 K\\'e4se \\'C4\\par}", "K\xE4se \xC4"},
+        {"broken hex escapes", "{\\rtf1 a\\'g1b\\'4x\\par}", "ag1bx"},
+        {"control symbols", "{\\rtf1 a\\\\b\\{c\\}d\\~e\\-f\\_g\\par}",
+         "a\\b{c}d\xA0"
+         "ef-g"},
+        {"skipped destinations",
+         "{\\rtf1{\\info{\\title Secret}{\\author Me}}{\\colortbl;\\red255\\green0\\blue0;}"
+         "{\\stylesheet{\\s0 Normal;}}{\\*\\generator Writer;}{\\header Head\\par}{\\footer Foot\\par}"
+         "{\\pict\\pngblip 89504e47}{\\*\\unknowndest junk{\\b more}}{\\footnote note}Body\\par}",
+         "Body"},
+        {"field result without its instruction",
+         "{\\rtf1 See {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt here}}.\\par}", "See here."},
+        {"tab stops, tabs and pard",
+         "{\\rtf1\\pard\\tx1400\\tx720\\tx1400 a\\tab b\\par c\\par\\pard d\\par}",
+         "[720 1400]a\tb|[720 1400]c|d"},
+        {"indents until pard",
+         "{\\rtf1\\pard\\li284\\fi-284\\tx284 -\\tab item\\par next\\par\\pard\\fi360 "
+         "plain\\par\\li-5\\fi-99999 x\\par}",
+         "<284 -284>[284]-\titem|<284 -284>[284]next|<0 360>plain|<0 -31680>x"},
+        {"bullet text keeps the paragraph's tab stops",
+         "{\\rtf1\\pard\\tx360{\\listtext\\pard\\plain \\'b7\\tab}Item\\par}", "[360]\xB7\tItem"},
+        {"paragraph breaks", "{\\rtf1 one\\line two\r\n\\par\\par three}", "one|two||three"},
+        {"escaped line end is a paragraph", "{\\rtf1 one\\\ntwo}", "one|two"},
+        {"one blank ends a control word", "{\\rtf1\\fs20 100 pieces\\b  two\\b0\\par}", "100 pieces{b: two}",
+         "", 20},
+        {"binary data passed over", "{\\rtf1 a{\\*\\blob\\bin4 }{\\}}b\\par}", "ab"},
+        {"text after the document", "{\\rtf1 a\\par}b{\\rtf1 c}", "a"},
+        {"raw tab and control bytes",
+         "{\\rtf1 a\tb\x01"
+         "c\\par}",
+         "a\tbc"},
+        {"quotes and dashes", "{\\rtf1\\ldblquote a\\rdblquote \\endash  b\\par}", "\"a\"- b"},
+        {"font table with several fonts",
+         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}{\\f1\\fswiss\\fcharset0 "
+         "Arial;}"
+         "{\\f2\\fmodern Courier New{\\*\\falt Courier};}}\\f1\\fs20 Hello world in Arial\\par\\f2 x\\par}",
+         "Hello world in Arial|x", "Arial", 20},
+        {"default font", "{\\rtf1\\deff1{\\fonttbl{\\f0 Times;}{\\f1 Verdana;}}Text\\par}", "Text",
+         "Verdana"},
+        {"font table without groups",
+         "{\\rtf1{\\fonttbl\\f0\\fswiss Helvetica;\\f1\\fmodern Courier;}\\f0\\fs28 Hi\\par}", "Hi",
+         "Helvetica", 28},
+        {"font of most of the text",
+         "{\\rtf1{\\fonttbl{\\f0 Symbol;}{\\f1 Arial;}}{\\f0\\fs16 \\'b7}\\f1 Long text here\\par}",
+         "\xB7Long text here", "Arial"},
+        {"unknown font number", "{\\rtf1\\deff0{\\fonttbl{\\f0 Tahoma;}}\\f7 x\\par}", "x", "Tahoma"},
+        {"plain returns to the default font and size",
+         "{\\rtf1\\deff0{\\fonttbl{\\f0 Tahoma;}{\\f1 Arial;}}\\f1\\fs40 a\\plain bcd\\par}", "abcd",
+         "Tahoma"},
+        {"huge numbers", "{\\rtf1\\fs99999999999999999999 x\\u-99999999999 y\\par}", "x?", "", 3276},
+        {"unclosed groups", "{\\rtf1{\\b abc", "{b:abc}"},
+        {"extra closing braces", "{\\rtf1 a}}}b", "a"},
+        {"trailing backslash", "{\\rtf1 a\\", "a"},
+        {"truncated hex", "{\\rtf1 a\\'e", "a"},
+        {"truncated unicode", "{\\rtf1 a\\u", "a"},
+        {"no text", "{\\rtf1}", ""},
+    };
+    for (const Snippet& s : snippets) {
+        const RtfReadResult result = ReadRtf(s.rtf);
+        ASSERT_TRUE(result.ok) << s.name << ": " << result.error;
+        EXPECT_EQ(Describe(result.document), s.expected) << s.name;
+        EXPECT_EQ(result.document.fontName, s.fontName) << s.name;
+        EXPECT_EQ(result.document.fontHalfPoints, s.halfPoints) << s.name;
+    }
+}
+
+TEST(RtfReader, RefusesTextThatIsNotRtf) {
+    const std::string inputs[] = {"",
+                                  "hello",
+                                  "{\\rt",
+                                  " {\\rtf1 a}",
+                                  "\xEF\xBB\xBF{\\rtf1 a}",
+                                  "{\\RTF1 a}",
+                                  "<html>{\\rtf1 a}</html>",
+                                  std::string("\0{\\rtf1 a}", 10)};
+    for (const std::string& input : inputs) {
+        const RtfReadResult result = ReadRtf(input);
+        EXPECT_FALSE(result.ok) << input;
+        EXPECT_EQ(result.error, kNotRtfText) << input;
+        EXPECT_TRUE(result.document.paragraphs.empty()) << input;
+    }
+}
+
+TEST(RtfReader, DeepNestingKeepsShallowTextAndDropsTheRest) {
+    const auto nested = [](int depth, const std::string& inner) {
+        return "{\\rtf1 " + std::string(depth, '{') + inner + std::string(depth, '}') + " after\\par}";
+    };
+
+    RtfReadResult result = ReadRtf(nested(500, "\\b kept"));
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(Describe(result.document), "{b:kept} after");
+
+    // Far beyond any real document: the groups carry no text, the document goes on after them.
+    result = ReadRtf(nested(200000, "\\b lost\\par"));
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(Describe(result.document), " after");
+
+    result = ReadRtf("{\\rtf1 x" + std::string(300000, '{'));
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(Describe(result.document), "x");
+}
+
+TEST(RtfReader, GarbageNeverBreaksTheReader) {
+    std::mt19937 random(20260301);
+    const std::string alphabet = "{}\\abcdefilnprstuxy0123456789'-*~_ ;\t\r\n\x01\xE4\xFF";
+    for (int n = 0; n < 3000; ++n) {
+        std::string input = n % 2 == 0 ? "{\\rtf1" : "";
+        const auto length = std::uniform_int_distribution<int>(0, 400)(random);
+        for (int i = 0; i < length; ++i) {
+            input +=
+                n % 3 == 0
+                    ? static_cast<char>(random())
+                    : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
+        }
+        const RtfReadResult result = ReadRtf(input);
+        EXPECT_EQ(result.ok, input.starts_with("{\\rtf")) << n;
+        for (const RtfParagraph& paragraph : result.document.paragraphs) {
+            EXPECT_LE(paragraph.tabStopsTwips.size(), 64u) << n;
+            for (const RtfRun& run : paragraph.runs) {
+                EXPECT_FALSE(run.text.empty()) << n;
+                for (const char c : run.text)
+                    EXPECT_TRUE(static_cast<unsigned char>(c) >= 32 || c == '\t') << n << ": byte " << int(c);
+            }
+        }
+    }
+}
+
+TEST(RtfReader, ReadsFilesAndNamesTheFileInErrors) {
+    TempDir dir;
+    const std::string good = dir.write("good.rtf", "{\\rtf1 Notes\\par}");
+    const std::string text = dir.write("text.rtf", "Just text");
+    const std::string folder = dir.file("folder.rtf");
+    std::filesystem::create_directory(folder);
+    const std::string fifo = dir.file("fifo.rtf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+
+    const RtfReadResult read = ReadRtfFile(good);
+    ASSERT_TRUE(read.ok) << read.error;
+    EXPECT_EQ(Describe(read.document), "Notes");
+
+    const struct {
+        std::string path;
+        std::string reason;
+    } failures[] = {
+        {dir.file("missing.rtf"), "No such file or directory"},
+        {text, kNotRtfText},
+        {folder, "Is a directory"},
+        {fifo, "Not a regular file"},
+    };
+    for (const auto& failure : failures) {
+        const RtfReadResult result = ReadRtfFile(failure.path);
+        EXPECT_FALSE(result.ok) << failure.path;
+        EXPECT_EQ(result.error, "Cannot read \"" + failure.path + "\": " + failure.reason);
+        EXPECT_TRUE(result.document.paragraphs.empty()) << failure.path;
+    }
+}
+
+} // namespace
