@@ -40,10 +40,10 @@ int main(int argc, char** argv) {
         const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS")};
         // The secondary windows belong to the main window and go with it.
         Form1 = new TForm1(files, presenter, [](int code) { throw ProcessExit{code}; });
-        FoOrderlist = new TFoOrderlist(Form1);
+        FoOrderlist = new TFoOrderlist(Form1->core(), presenter, Form1);
         AboutBox = new TAboutBox(&Form1->core(), Form1);
-        FoCustomer = new TFoCustomer(Form1);
-        FoIDCode = new TFoIDCode(Form1);
+        FoCustomer = new TFoCustomer(Form1->core(), presenter, Form1);
+        FoIDCode = new TFoIDCode(Form1->core(), presenter, Form1);
         NewVersionBox = new TNewVersionBox(&presenter, Form1);
     } catch (const ProcessExit& exit) {
         DeleteWindows();

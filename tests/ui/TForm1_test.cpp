@@ -97,10 +97,13 @@ class Harness {
         form = std::make_unique<TForm1>(TForm1::DataFiles{m_ini, prs}, presenter,
                                         [this](int code) { exitCodes.push_back(code); });
         form->setModalRunner([this](QDialog& dialog) { modals.push_back(&dialog); });
-        FoOrderlist = &m_orderlist;
+        m_orderlist = std::make_unique<TFoOrderlist>(form->core(), presenter);
+        m_customer = std::make_unique<TFoCustomer>(form->core(), presenter);
+        m_idCode = std::make_unique<TFoIDCode>(form->core(), presenter);
+        FoOrderlist = m_orderlist.get();
         AboutBox = &m_about;
-        FoCustomer = &m_customer;
-        FoIDCode = &m_idCode;
+        FoCustomer = m_customer.get();
+        FoIDCode = m_idCode.get();
         NewVersionBox = &m_newVersion;
     }
     ~Harness() {
@@ -137,10 +140,10 @@ class Harness {
   private:
     TempDir m_dir;
     std::string m_ini;
-    TFoOrderlist m_orderlist;
+    std::unique_ptr<TFoOrderlist> m_orderlist;
     TAboutBox m_about;
-    TFoCustomer m_customer;
-    TFoIDCode m_idCode;
+    std::unique_ptr<TFoCustomer> m_customer;
+    std::unique_ptr<TFoIDCode> m_idCode;
     TNewVersionBox m_newVersion;
 };
 

@@ -332,6 +332,10 @@ void TForm1::EnterIDCode1Click() {
 }
 
 void TForm1::BtnCustomerClick() {
+    if (!FoCustomer)
+        return;
+    // Until a customer file is opened or the dialog confirmed, the record holds nothing to show.
+    FoCustomer->SetFields(m_core.customerDataFlag() ? m_core.customer() : CustomerRecord{});
     ShowModal(FoCustomer);
 }
 
@@ -347,6 +351,12 @@ void TForm1::BtnShowOrderlistClick() {
         ShowMessage(Message::Error(build.error));
         return;
     }
+    if (!FoOrderlist)
+        return;
+    FoOrderlist->ShowList(build.list);
+    // The order list is created after the main window, so it is connected here, once.
+    connect(FoOrderlist, &TFoOrderlist::customerFileChanged, this, &TForm1::UpdateWindowTitle,
+            Qt::UniqueConnection);
     ShowModal(FoOrderlist);
 }
 

@@ -1,12 +1,125 @@
 #include "customer/ui/TFoCustomer.h"
 
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <limits>
+
+#include "app/Configurator.h"
+#include "app/ui/MessagePresenter.h"
+#include "app/ui/QtText.h"
+
 TFoCustomer* FoCustomer = nullptr;
 
-TFoCustomer::TFoCustomer(QWidget* parent)
+namespace {
+
+constexpr int kClientWidth = 434;
+constexpr int kClientHeight = 425;
+constexpr int kMargin = 20;
+constexpr int kLabelWidth = 80;
+constexpr int kRowTop = 24;
+constexpr int kRowPitch = 38;
+constexpr int kRowHeight = 26;
+constexpr int kButtonWidth = 130;
+constexpr int kButtonHeight = 40;
+constexpr const char* kMissingFieldsText = "At least Company1, Name1, Street and City should be entered!";
+
+// The fields a customer record needs; the others may stay empty without a word.
+constexpr std::array<CustomerRecord::Field, 4> kRequired{CustomerRecord::Company1, CustomerRecord::Name1,
+                                                         CustomerRecord::Street, CustomerRecord::City};
+
+// The order in which Tab walks through the window.
+constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
+    CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
+    CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
+
+} // namespace
+
+TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoCustomer"));
+    // A window does not take its parent's font by itself; this one looks like the main window.
+    if (parent)
+        setFont(parent->font());
     setWindowTitle(QStringLiteral("Customer Data"));
     setModal(true);
-    setFixedSize(434, 425);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    for (int f = CustomerRecord::Company1; f < CustomerRecord::Code; ++f) {
+        const auto field = static_cast<CustomerRecord::Field>(f);
+        const QString caption = QLatin1String(CustomerRecord::LabelCaption(field));
+        const int top = kRowTop + f * kRowPitch;
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(caption);
+        label->setGeometry(kMargin, top, kLabelWidth, kRowHeight);
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Ed") + caption);
+        edit->setGeometry(kMargin + kLabelWidth, top, kClientWidth - 2 * kMargin - kLabelWidth, kRowHeight);
+        label->setBuddy(edit);
+        m_edits[f] = edit;
+    }
+    // A line edit limits its text to 32767 characters unless told otherwise.
+    for (QLineEdit* edit : m_edits)
+        edit->setMaxLength(std::numeric_limits<int>::max());
+
+    const int buttonTop = kClientHeight - kMargin - kButtonHeight;
+    m_clear = new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton),
+                              QStringLiteral("Clear Fields"), this);
+    m_clear->setObjectName(QStringLiteral("BtnClearFields"));
+    m_clear->setGeometry(kMargin, buttonTop, kButtonWidth, kButtonHeight);
+    m_save = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    m_save->setObjectName(QStringLiteral("BtnSaveFields"));
+    m_save->setGeometry(kClientWidth - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
+    m_save->setDefault(true);
+
+    for (std::size_t n = 1; n < kTabOrder.size(); ++n) {
+        if (kTabOrder[n] == CustomerRecord::Company1) {
+            setTabOrder(m_edits[kTabOrder[n - 1]], m_save);
+            setTabOrder(m_save, m_clear);
+            setTabOrder(m_clear, m_edits[kTabOrder[n]]);
+        } else {
+            setTabOrder(m_edits[kTabOrder[n - 1]], m_edits[kTabOrder[n]]);
+        }
+    }
+
+    connect(m_save, &QPushButton::clicked, this, &TFoCustomer::BtnSaveFieldsClick);
+    connect(m_clear, &QPushButton::clicked, this, &TFoCustomer::BtnClearFieldsClick);
+}
+
+void TFoCustomer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_edits[kTabOrder.front()]->setFocus();
+}
+
+void TFoCustomer::SetFields(const CustomerRecord& record) {
+    for (std::size_t f = 0; f < m_edits.size(); ++f)
+        m_edits[f]->setText(ToQ(record.fields[f]));
+}
+
+CustomerRecord TFoCustomer::Fields() const {
+    CustomerRecord record;
+    for (std::size_t f = 0; f < m_edits.size(); ++f)
+        record.fields[f] = FromQ(m_edits[f]->text());
+    return record;
+}
+
+void TFoCustomer::BtnSaveFieldsClick() {
+    bool missing = false;
+    for (CustomerRecord::Field field : kRequired)
+        missing = missing || m_edits[field]->text().isEmpty();
+    if (missing) {
+        const Message warning{Message::Kind::Warning, kMissingFieldsText, Message::Buttons::AbortIgnore};
+        if (m_presenter.Show(warning, this) != QMessageBox::Ignore)
+            return;
+    }
+    m_core.StoreCustomerFields(Fields());
+    accept();
+}
+
+void TFoCustomer::BtnClearFieldsClick() {
+    for (QLineEdit* edit : m_edits)
+        edit->clear();
 }

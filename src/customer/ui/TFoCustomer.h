@@ -1,12 +1,40 @@
 #pragma once
 
 #include <QDialog>
+#include <array>
 
-// The customer data window, created once at start and shown modally.
+#include "customer/CustomerRecord.h"
+
+class Configurator;
+class MessagePresenter;
+class QLineEdit;
+class QPushButton;
+
+// The customer data window, created once at start and shown modally. Its boxes are filled
+// by the main window before each opening; OK stores them in the main window's Configurator.
 class TFoCustomer : public QDialog {
     Q_OBJECT
   public:
-    explicit TFoCustomer(QWidget* parent = nullptr);
+    TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidget* parent = nullptr);
+
+    // The eight boxes from the record's fields (its Code is not shown).
+    void SetFields(const CustomerRecord& record);
+    // The eight boxes as a record with an empty Code.
+    CustomerRecord Fields() const;
+
+    void BtnSaveFieldsClick();
+    void BtnClearFieldsClick();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    Configurator& m_core;
+    MessagePresenter& m_presenter;
+    // EdCompany1 ... EdIdent2, in the order of the record's fields.
+    std::array<QLineEdit*, CustomerRecord::Code> m_edits{};
+    QPushButton* m_save = nullptr;
+    QPushButton* m_clear = nullptr;
 };
 
 extern TFoCustomer* FoCustomer;

@@ -1,12 +1,184 @@
 #include "idcode/ui/TFoIDCode.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <QValidator>
+
+#include "app/Configurator.h"
+#include "app/ui/MessagePresenter.h"
+#include "app/ui/QtText.h"
+
 TFoIDCode* FoIDCode = nullptr;
 
-TFoIDCode::TFoIDCode(QWidget* parent)
+namespace {
+
+constexpr int kClientWidth = 464;
+constexpr int kClientHeight = 224;
+constexpr std::array<int, 5> kBoxLengths{5, 5, 5, 5, 3};
+constexpr const char* kCodeMismatchText =
+    "The ID-Code you entered does not describe a correct configuration of VK72! \nPlease check your input.";
+
+// Capitals where the capital is still one 8-bit character: the core keeps a code
+// character as one Latin-1 byte ("ÿ" stays, its capital lies outside Latin-1).
+QString UpperLatin1(const QString& text) {
+    QString upper = text;
+    for (QChar& c : upper) {
+        const QChar capital = c.toUpper();
+        if (capital.unicode() <= 0xFF || c.unicode() > 0xFF)
+            c = capital;
+    }
+    return upper;
+}
+
+// Turns every typed letter into its capital; the length stays, so the cursor keeps its place.
+class UpperCaseValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        input = UpperLatin1(input);
+        return Acceptable;
+    }
+};
+
+QLabel* BoldLabel(QWidget* parent, const QString& name, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    QFont font = label->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.4);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoIDCode"));
+    // A window does not take its parent's font by itself; this one looks like the main window.
+    if (parent)
+        setFont(parent->font());
     setWindowTitle(QStringLiteral("ID-Code"));
     setModal(true);
-    setFixedSize(464, 224);
+    setFixedSize(kClientWidth, kClientHeight);
+
+    // Created in tab order: OK, Cancel, then the five boxes.
+    m_ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    m_ok->setObjectName(QStringLiteral("BitBtn1"));
+    m_ok->setDefault(true);
+    m_ok->setEnabled(false);
+    m_cancel =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+    m_cancel->setObjectName(QStringLiteral("BitBtn2"));
+    for (QPushButton* button : {m_ok, m_cancel})
+        button->setFixedSize(100, 34);
+
+    auto* label1 = new QLabel(QStringLiteral("Please enter ID-Code of the VK72 terminal:"), this);
+    label1->setObjectName(QStringLiteral("Label1"));
+    auto* label3 = new QLabel(
+        QStringLiteral("The corresponding configuration will be shown after closing this window."), this);
+    label3->setObjectName(QStringLiteral("Label3"));
+    label3->setWordWrap(true);
+
+    auto* codeRow = new QHBoxLayout;
+    codeRow->setSpacing(6);
+    codeRow->addWidget(BoldLabel(this, QStringLiteral("Label2"), QStringLiteral("VK72 -")));
+    auto* validator = new UpperCaseValidator(this);
+    QFont boxFont = font();
+    boxFont.setPointSizeF(boxFont.pointSizeF() * 1.25);
+    const QFontMetrics metrics(boxFont);
+    for (std::size_t n = 0; n < m_edits.size(); ++n) {
+        if (n > 0)
+            codeRow->addWidget(BoldLabel(this, QStringLiteral("Label%1").arg(n + 3), QStringLiteral("-")));
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Edit%1").arg(n + 1));
+        edit->setMaxLength(kBoxLengths[n]);
+        edit->setValidator(validator);
+        edit->setFont(boxFont);
+        edit->setFixedWidth(metrics.horizontalAdvance(QString(kBoxLengths[n], QLatin1Char('X'))) + 16);
+        codeRow->addWidget(edit);
+        m_edits[n] = edit;
+    }
+    codeRow->addStretch();
+
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(m_cancel);
+    buttonRow->addStretch();
+    buttonRow->addWidget(m_ok);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 16, 16, 16);
+    layout->addWidget(label1);
+    layout->addSpacing(8);
+    layout->addLayout(codeRow);
+    layout->addSpacing(12);
+    layout->addWidget(label3);
+    layout->addStretch();
+    layout->addLayout(buttonRow);
+
+    setTabOrder(m_ok, m_cancel);
+    setTabOrder(m_cancel, m_edits[0]);
+    for (std::size_t n = 1; n < m_edits.size(); ++n)
+        setTabOrder(m_edits[n - 1], m_edits[n]);
+
+    connect(m_edits[0], &QLineEdit::textChanged, this, &TFoIDCode::Edit1Change);
+    connect(m_edits[1], &QLineEdit::textChanged, this, &TFoIDCode::Edit2Change);
+    connect(m_edits[2], &QLineEdit::textChanged, this, &TFoIDCode::Edit3Change);
+    connect(m_edits[3], &QLineEdit::textChanged, this, &TFoIDCode::Edit4Change);
+    connect(m_edits[4], &QLineEdit::textChanged, this, &TFoIDCode::Edit5Change);
+    connect(m_ok, &QPushButton::clicked, this, &TFoIDCode::BitBtn1Click);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void TFoIDCode::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFoIDCode::FormShow() {
+    for (QLineEdit* edit : m_edits)
+        edit->clear();
+    m_edits[0]->setFocus();
+}
+
+void TFoIDCode::MoveOnWhenFull(std::size_t box) {
+    if (m_edits[box]->text().size() == m_edits[box]->maxLength())
+        m_edits[box + 1]->setFocus();
+    UpdateOkButton();
+}
+
+void TFoIDCode::UpdateOkButton() {
+    m_ok->setEnabled(false);
+    for (const QLineEdit* edit : m_edits) {
+        if (edit->text().size() != edit->maxLength())
+            return;
+    }
+    m_ok->setEnabled(true);
+    m_ok->setFocus();
+}
+
+QString TFoIDCode::TypedCode() const {
+    QString code = QStringLiteral("VK72");
+    for (const QLineEdit* edit : m_edits)
+        code += QLatin1Char('-') + edit->text();
+    return code;
+}
+
+void TFoIDCode::BitBtn1Click() {
+    const QString typed = TypedCode();
+    if (const auto failure = m_core.ApplyIDCode(FromQ(typed))) {
+        m_presenter.Show(*failure, this);
+    } else if (const OrderListBuild build = m_core.BuildOrderlist(); !build.ok) {
+        // The code left a group without a selection, so it cannot stand for a configuration.
+        m_presenter.Show(Message::Error(build.error), this);
+    } else if (UpperLatin1(ToQ(build.list.code)) != UpperLatin1(typed)) {
+        m_presenter.Show(Message::Error(kCodeMismatchText), this);
+    }
+    accept();
 }

@@ -1,15 +1,203 @@
 #include "orderlist/ui/TFoOrderlist.h"
 
+#include <QClipboard>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTextDocument>
+
+#include "app/Configurator.h"
+#include "app/ui/FileDialogs.h"
+#include "app/ui/MessagePresenter.h"
+#include "app/ui/QtText.h"
+#include "catalogue/Paths.h"
+#include "catalogue/SafeFile.h"
+#include "dialogs/RtfReader.h"
+#include "dialogs/ui/RtfTextDocument.h"
 #include "orderlist/OrderList.h"
 
 TFoOrderlist* FoOrderlist = nullptr;
 
-TFoOrderlist::TFoOrderlist(QWidget* parent)
+namespace {
+
+const OrderListDesign kDesign;
+
+// Where the designed dialog font is missing, a sans font of about its width, so the
+// cells' texts fit their columns.
+QFont DialogFont(QFont font) {
+    font.setFamilies(
+        {QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+QFont GridFont() {
+    QFont font = DialogFont(QFont());
+    font.setPixelSize(15);
+    return font;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setFixedSize(kDesign.buttonWidth, kDesign.buttonHeight);
+    return button;
+}
+
+} // namespace
+
+TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      m_core(core), m_presenter(presenter), m_printDialog([](QPrinter& printer, QWidget* parent) {
+          QPrintDialog dialog(&printer, parent);
+          return dialog.exec() == QDialog::Accepted;
+      }) {
     setObjectName(QStringLiteral("FoOrderlist"));
     setWindowTitle(QStringLiteral("Orderlist"));
     setModal(true);
-    const OrderListGeometry geometry = ComputeOrderListGeometry(OrderListDesign{}, kOrderListRows);
-    setFixedSize(geometry.windowWidth, geometry.windowHeight);
+    setFont(DialogFont(font()));
+
+    m_bevel = new QFrame(this);
+    m_bevel->setObjectName(QStringLiteral("Bevel1"));
+    m_bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+
+    m_table = new QTableWidget(kOrderListRows - 1, static_cast<int>(kDesign.columnWidths.size()), this);
+    m_table->setObjectName(QStringLiteral("Tab1"));
+    m_table->setFont(GridFont());
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setMinimumSectionSize(1);
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->verticalHeader()->setDefaultSectionSize(kDesign.rowHeight);
+    QHeaderView* heading = m_table->horizontalHeader();
+    heading->setFont(GridFont());
+    heading->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    heading->setHighlightSections(false);
+    heading->setSectionsClickable(false);
+    heading->setMinimumSectionSize(1);
+    heading->setSectionResizeMode(QHeaderView::Fixed);
+    heading->setFixedHeight(kDesign.rowHeight);
+    for (std::size_t c = 0; c < kDesign.columnWidths.size(); ++c)
+        m_table->setColumnWidth(static_cast<int>(c), kDesign.columnWidths[c]);
+
+    m_print = MakeButton(this, QStringLiteral("PrintButton"), QStringLiteral("Print"));
+    m_save = MakeButton(this, QStringLiteral("SaveButton"), QStringLiteral("Save To Disk"));
+    m_clip = MakeButton(this, QStringLiteral("ClipButton"), QStringLiteral("Copy to Clipboard"));
+    m_close = MakeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("Close"));
+    m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+
+    // Enter in the table closes the list rather than printing or saving it by accident.
+    m_close->setDefault(true);
+
+    connect(m_print, &QPushButton::clicked, this, &TFoOrderlist::PrintButtonClick);
+    connect(m_save, &QPushButton::clicked, this, &TFoOrderlist::SaveButtonClick);
+    connect(m_clip, &QPushButton::clicked, this, &TFoOrderlist::ClipButtonClick);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
+
+    Place(ComputeOrderListGeometry(kDesign, kOrderListRows));
+}
+
+TFoOrderlist::~TFoOrderlist() = default;
+
+void TFoOrderlist::Place(const OrderListGeometry& g) {
+    setFixedSize(g.windowWidth, g.windowHeight);
+    m_bevel->setGeometry(g.frameLeft, g.frameTop, g.frameWidth, g.frameHeight);
+    m_table->setGeometry(g.frameLeft, g.frameTop, g.tableWidth, g.tableHeight);
+    m_print->move(g.printLeft, g.buttonTop);
+    m_save->move(g.saveLeft, g.buttonTop);
+    m_clip->move(g.clipLeft, g.buttonTop);
+    m_close->move(g.closeLeft, g.buttonTop);
+}
+
+void TFoOrderlist::ShowList(const OrderList& list) {
+    m_rtf = list.rtf;
+    m_plainText = list.PlainText();
+
+    m_table->clear();
+    m_table->setRowCount(list.rows.empty() ? 0 : static_cast<int>(list.rows.size()) - 1);
+    for (std::size_t r = 0; r < list.rows.size(); ++r) {
+        for (std::size_t c = 0; c < list.rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(ToQ(list.rows[r][c]));
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            if (r == 0)
+                m_table->setHorizontalHeaderItem(static_cast<int>(c), item);
+            else
+                m_table->setItem(static_cast<int>(r) - 1, static_cast<int>(c), item);
+        }
+    }
+    for (std::size_t c = 0; c < list.columnWidths.size(); ++c)
+        m_table->setColumnWidth(static_cast<int>(c), list.columnWidths[c]);
+    m_table->scrollToTop();
+    m_table->setCurrentCell(-1, -1);
+    Place(list.geometry);
+}
+
+void TFoOrderlist::PrintButtonClick() {
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter& printer = *m_printer;
+    printer.setDocName(windowTitle());
+    if (!m_printDialog(printer, this))
+        return;
+    // Printed from the rich-text copy, as saved and copied, rather than from the table.
+    const RtfReadResult read = ReadRtf(m_rtf);
+    if (!read.ok) {
+        m_presenter.Show(Message::Error("The order list cannot be printed: " + read.error), this);
+        return;
+    }
+    QTextDocument document;
+    FillTextDocument(document, read.document);
+    if (!PrintTextDocument(document, printer)) {
+        const QString target =
+            printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+        m_presenter.Show(Message::Error("The order list could not be printed on \"" + FromQ(target) + "\"."),
+                         this);
+    }
+}
+
+void TFoOrderlist::SaveButtonClick() {
+    FileDialogs::Request request;
+    request.title = QStringLiteral("Save Orderlist");
+    request.filter = QStringLiteral("Rich Text Files (*.rtf)");
+    request.defaultSuffix = QStringLiteral("RTF");
+    request.confirmOverwrite = true;
+    const std::string& customerFile = m_core.customerFile();
+    request.proposedName = customerFile.empty() ? QStringLiteral(".rtf")
+                                                : PathToQ(paths::ReplaceExtension(customerFile, ".rtf"));
+    const QString name = FileDialogs::GetSaveFileName(this, request);
+    if (name.isEmpty())
+        return;
+
+    const std::string path = PathFromQ(name);
+    std::string error;
+    if (!WriteFileSafely(path, m_rtf, &error)) {
+        m_presenter.Show(Message::Error(error), this);
+        return;
+    }
+    // The order now has a name: the next File Save writes its customer file beside the list.
+    if (m_core.customerFile().empty()) {
+        m_core.SetCustomerFile(paths::ReplaceExtension(path, ".CST"));
+        emit customerFileChanged();
+    }
+}
+
+void TFoOrderlist::ClipButtonClick() {
+    const QByteArray rtf(m_rtf.data(), static_cast<qsizetype>(m_rtf.size()));
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/rtf"), rtf);
+    data->setData(QStringLiteral("application/rtf"), rtf);
+    data->setData(QStringLiteral("text/richtext"), rtf);
+    data->setText(ToQ(m_plainText));
+    QGuiApplication::clipboard()->setMimeData(data);
 }
