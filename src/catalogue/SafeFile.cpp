@@ -1,6 +1,8 @@
 #include "catalogue/SafeFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <random>
@@ -111,11 +113,68 @@ bool WriteFileSafely(const std::string& path, std::string_view content, std::str
 
     // Make the rename itself durable; the data is already safe, so a failure here is not reported.
     const std::size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
     return true;
+}
+
+ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& data,
+                         std::string& reason) {
+    data.clear();
+    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        const int error = errno;
+        reason = std::generic_category().message(error);
+        return error == ENOENT || error == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        reason = std::generic_category().message(errno);
+        ::close(fd);
+        return ReadStatus::Failed;
+    }
+    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > maxSize) {
+        reason = S_ISDIR(st.st_mode)   ? std::generic_category().message(EISDIR)
+                 : S_ISREG(st.st_mode) ? std::generic_category().message(EFBIG)
+                                       : std::string("Not a regular file");
+        ::close(fd);
+        return ReadStatus::Failed;
+    }
+    // One spare byte lets the loop notice a file that grew since fstat.
+    data.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            if (got > maxSize) {
+                reason = std::generic_category().message(EFBIG);
+                ::close(fd);
+                data.clear();
+                return ReadStatus::Failed;
+            }
+            data.resize(std::min(data.size() * 2, maxSize + 1));
+        }
+        const ssize_t r = ::read(fd, data.data() + got, data.size() - got);
+        if (r < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            reason = std::generic_category().message(errno);
+            ::close(fd);
+            data.clear();
+            return ReadStatus::Failed;
+        }
+        if (r == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(r);
+    }
+    ::close(fd);
+    data.resize(got);
+    return ReadStatus::Ok;
 }

@@ -7,10 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -151,68 +148,11 @@ std::string ValueToWrite(std::string_view value) {
 
 TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
     std::string reason;
-    if (!ReadWholeFile(m_path, m_data, reason)) {
+    if (ReadWholeFile(m_path, kMaxFileSize, m_data, reason) == ReadStatus::Failed) {
         m_data.clear();
         m_readError = "Cannot read \"" + m_path + "\": " + reason;
     }
     Parse();
-}
-
-bool TIniFile::ReadWholeFile(const std::string& path, std::string& data, std::string& reason) {
-    data.clear();
-    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) {
-            return true;
-        }
-        reason = ErrorText(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        reason = ErrorText(errno);
-        ::close(fd);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
-        reason = S_ISDIR(st.st_mode)   ? ErrorText(EISDIR)
-                 : S_ISREG(st.st_mode) ? ErrorText(EFBIG)
-                                       : std::string("Not a regular file");
-        ::close(fd);
-        return false;
-    }
-    // One spare byte lets the loop notice a file that grew since fstat.
-    data.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t got = 0;
-    for (;;) {
-        if (got == data.size()) {
-            if (got > kMaxFileSize) {
-                reason = ErrorText(EFBIG);
-                ::close(fd);
-                data.clear();
-                return false;
-            }
-            data.resize(std::min(data.size() * 2, kMaxFileSize + 1));
-        }
-        const ssize_t r = ::read(fd, data.data() + got, data.size() - got);
-        if (r < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            reason = ErrorText(errno);
-            ::close(fd);
-            data.clear();
-            return false;
-        }
-        if (r == 0) {
-            break;
-        }
-        got += static_cast<std::size_t>(r);
-    }
-    ::close(fd);
-    data.resize(got);
-    return true;
 }
 
 void TIniFile::Parse() {
@@ -474,7 +414,7 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     // from a stale copy would undo that change.
     std::string data;
     std::string reason;
-    if (!ReadWholeFile(m_path, data, reason)) {
+    if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
         return fail(reason);
     }
     m_data = std::move(data);

@@ -72,7 +72,6 @@ class TIniFile {
         std::uint32_t index = 0;    // 1 + position in m_entryIndexes for a long section, 0 for none
     };
 
-    static bool ReadWholeFile(const std::string& path, std::string& data, std::string& reason);
     void Parse();
     std::string_view Text(Span span) const { return std::string_view(m_data).substr(span.pos, span.size); }
     const Section* FindSection(std::string_view name) const;

@@ -2,7 +2,13 @@
 
 #include "catalogue/PartTable.h"
 
-bool Selections::SlotFilled(int n) const { return (*this)[Slot(n)].index != 0; }
+bool Selections::SlotFilled(int n) const {
+    return (*this)[Slot(n)].index != 0;
+}
+
+bool Selections::SlotHasOwnModule(int n) const {
+    return SlotFilled(n) && !(n == 4 && (*this)[Group::X4].Text() == kProfibusText);
+}
 
 bool Selections::Complete() const {
     for (const auto& info : AllGroups())
@@ -18,7 +24,9 @@ const Part* Selections::SelectedPart(Group g, const PartTable& parts) const {
     return parts.ByDescription(list.Text());
 }
 
-const Part* Selections::ExtensionPart(const PartTable& parts) const { return parts.ByDescription(pciCaption); }
+const Part* Selections::ExtensionPart(const PartTable& parts) const {
+    return parts.ByDescription(pciCaption);
+}
 
 std::vector<std::string> Selections::SelectionList(const PartTable& parts) const {
     auto orderNumber = [&](Group g) {

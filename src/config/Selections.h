@@ -19,7 +19,9 @@ struct OptionList {
 
     bool HasSelection() const { return index >= 0 && index < static_cast<int>(items.size()); }
     // The selected entry's text; the typed text when nothing is selected.
-    const std::string& Text() const { return HasSelection() ? items[static_cast<std::size_t>(index)] : editText; }
+    const std::string& Text() const {
+        return HasSelection() ? items[static_cast<std::size_t>(index)] : editText;
+    }
 };
 
 // The state of every selection control of the main window.
@@ -34,6 +36,9 @@ struct Selections {
     const OptionList& operator[](Group g) const { return lists[static_cast<std::size_t>(g)]; }
 
     bool SlotFilled(int n) const;
+    // The slot holds a module of its own: filled, and not X4 showing "Profibus", which only
+    // marks the slot as taken by the module listed, priced and coded under X9.
+    bool SlotHasOwnModule(int n) const;
     bool Complete() const;
 
     // The part that the selected entry names, or nullptr (no selection, empty slot

@@ -17,14 +17,9 @@ std::string ComputeUnitPrice(const Selections& selections, const PartTable& part
         add(selections.SelectedPart(g, parts));
     if (selections.pciChecked)
         add(selections.ExtensionPart(parts));
-    for (int n = 1; n <= 10; ++n) {
-        const Group slot = Slot(n);
-        if (!selections.SlotFilled(n))
-            continue;
-        if (slot == Group::X4 && selections[slot].Text() == kProfibusText)
-            continue;
-        add(selections.SelectedPart(slot, parts));
-    }
+    for (int n = 1; n <= 10; ++n)
+        if (selections.SlotHasOwnModule(n))
+            add(selections.SelectedPart(Slot(n), parts));
     for (Group g : {Group::HMI, Group::Power, Group::Display, Group::HMICable})
         add(selections.SelectedPart(g, parts));
 

@@ -1,13 +1,12 @@
 #include "dialogs/RtfReader.h"
 
+#include "catalogue/SafeFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <fcntl.h>
 #include <map>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace {
 
@@ -447,49 +446,6 @@ std::string Reader::FontName(int font) const {
     return found == m_fonts.end() ? std::string() : found->second;
 }
 
-std::string ErrorText(int error) {
-    return std::generic_category().message(error);
-}
-
-bool ReadWholeFile(const std::string& path, std::string& data, std::string& reason) {
-    // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        reason = ErrorText(errno);
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        reason = ErrorText(errno);
-        ::close(fd);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
-        reason = S_ISDIR(st.st_mode)   ? ErrorText(EISDIR)
-                 : S_ISREG(st.st_mode) ? ErrorText(EFBIG)
-                                       : std::string("Not a regular file");
-        ::close(fd);
-        return false;
-    }
-    data.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0 || data.size() + static_cast<std::size_t>(got) > kMaxFileSize) {
-            reason = ErrorText(got < 0 ? errno : EFBIG);
-            ::close(fd);
-            return false;
-        }
-        if (got == 0)
-            break;
-        data.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return true;
-}
-
 } // namespace
 
 RtfReadResult ReadRtf(std::string_view rtf) {
@@ -506,7 +462,7 @@ RtfReadResult ReadRtf(std::string_view rtf) {
 RtfReadResult ReadRtfFile(const std::string& path) {
     std::string data;
     std::string reason;
-    if (!ReadWholeFile(path, data, reason)) {
+    if (ReadWholeFile(path, kMaxFileSize, data, reason) != ReadStatus::Ok) {
         RtfReadResult result;
         result.error = "Cannot read \"" + path + "\": " + reason;
         return result;

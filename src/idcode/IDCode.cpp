@@ -81,10 +81,7 @@ bool EncodeAll(Encoder& encoder, const Selections& selections) {
         return false;
 
     for (int n = 1; n <= 10; ++n) {
-        if (!selections.SlotFilled(n))
-            continue;
-        // The Profibus module takes X4 and X9 together and is counted once, on X9.
-        if (n == 4 && selections[Group::X4].Text() == kProfibusText)
+        if (!selections.SlotHasOwnModule(n))
             continue;
         if (!encoder.PutGroup(SlotPlace(n), Slot(n)))
             return false;

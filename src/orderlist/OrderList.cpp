@@ -99,10 +99,7 @@ bool CollectOziRows(RowCollector& collector, const Selections& selections, std::
     if (!collector.AddGroup(rows, Group::HMI))
         return false;
     for (int n = 1; n <= 10; ++n) {
-        if (!selections.SlotFilled(n))
-            continue;
-        // The Profibus entry of X4 only marks the slot as taken; the module is listed under X9.
-        if (n == 4 && selections[Group::X4].Text() == kProfibusText)
+        if (!selections.SlotHasOwnModule(n))
             continue;
         if (!collector.AddGroup(rows, Slot(n), Info(Slot(n)).controlName))
             return false;
