@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" xvfb xauth
 dir="$root/build-bench"
 cmake -S "$root" -B "$dir" -G Ninja -DKITBUILDER_BENCH=ON -DKITBUILDER_GUI=ON >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target kitbuilder-bench run-measured bare-window kitbuilder-startup-bench
+cmake --build "$dir" -j"$(nproc)" --target kitbuilder-bench run-measured bare-window kitbuilder-startup-bench controls-only
 "$dir/bench/kitbuilder-bench" "$@"
 echo
 "$root/bench/startup.sh" "$dir"

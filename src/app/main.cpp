@@ -1,8 +1,8 @@
-#include <QIcon>
 #include <exception>
 
 #include "app/Configurator.h"
 #include "app/ui/Application.h"
+#include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TForm1.h"
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     Application app(argc, argv, presenter);
     try {
         QApplication::setApplicationName(QLatin1String(kApplicationTitle));
-        QApplication::setWindowIcon(QIcon(QStringLiteral(":/terminal.jpg")));
+        QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
         const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS")};
         // The secondary windows belong to the main window and go with it.
         Form1 = new TForm1(files, presenter, [](int code) { throw ProcessExit{code}; });

@@ -164,6 +164,7 @@ void TNewVersionBoxTest::controlsAndDefaultText() {
 void TNewVersionBoxTest::loadsNotesFromTheWorkingFolder() {
     RecordingPresenter presenter;
     TNewVersionBox box(&presenter);
+    box.ensureControls();
     const auto* edit = Find<QTextEdit>(box, "RichEdit1");
     m_dir->write("NewVersion.rtf",
                  "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0{\\b Heading}\\par K\\'e4se\\tab 1\\par}");
@@ -211,6 +212,7 @@ void TNewVersionBoxTest::brokenFileKeepsThePreviousContents() {
     QFETCH(bool, folder);
     RecordingPresenter presenter;
     TNewVersionBox box(&presenter);
+    box.ensureControls();
     const auto* edit = Find<QTextEdit>(box, "RichEdit1");
     QString before = kDefaultText;
     if (loadFirst) {

@@ -5,8 +5,9 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
+
+#include "app/ui/Icons.h"
 
 namespace {
 
@@ -31,29 +32,27 @@ QMenu* MakeMenu(QMenuBar* bar, const QString& name, const QString& title) {
 } // namespace
 
 void Form1Actions::setup(QMainWindow* window) {
-    QStyle* style = window->style();
-
     FileNew = MakeAction(window, QStringLiteral("FileNew"), QStringLiteral("&New"),
                          QStringLiteral("Create new order"));
-    FileNew->setIcon(style->standardIcon(QStyle::SP_FileIcon));
+    FileNew->setIcon(LoadIcon(AppIcon::New));
     // No command is bound to it.
     FileNew->setEnabled(false);
     FileOpen = MakeAction(window, QStringLiteral("FileOpen"), QStringLiteral("&Open"),
                           QStringLiteral("Open existing order"));
-    FileOpen->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
+    FileOpen->setIcon(LoadIcon(AppIcon::Open));
     FileOpen->setShortcut(QKeySequence::Open);
     FileSave =
         MakeAction(window, QStringLiteral("FileSave"), QStringLiteral("&Save"), QStringLiteral("Save order"));
-    FileSave->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
+    FileSave->setIcon(LoadIcon(AppIcon::Save));
     FileSave->setShortcut(QKeySequence::Save);
     FileSaveAs = MakeAction(window, QStringLiteral("FileSaveAs"), QStringLiteral("Save &As"),
                             QStringLiteral("Save order as"));
     FileExit = MakeAction(window, QStringLiteral("FileExit"), QStringLiteral("Exit"));
-    FileExit->setIcon(style->standardIcon(QStyle::SP_DialogCloseButton));
+    FileExit->setIcon(LoadIcon(AppIcon::Close));
     FileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     HelpAbout = MakeAction(window, QStringLiteral("HelpAbout"), QStringLiteral("&About"),
                            QStringLiteral("Shows the AboutBox"));
-    HelpAbout->setIcon(style->standardIcon(QStyle::SP_MessageBoxInformation));
+    HelpAbout->setIcon(LoadIcon(AppIcon::About));
     SetStdConfig =
         MakeAction(window, QStringLiteral("SetStdConfig"), QStringLiteral("Use &Standard Configuration"),
                    QStringLiteral("Enable/disable standard configuration"));

@@ -1,12 +1,12 @@
 #include "app/ui/Form1Controls.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
 #include "app/ui/RadioGroup.h"
 #include "app/ui/StatusCircle.h"
@@ -42,8 +42,20 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QR
     return group;
 }
 
+// Opens its list as wide as the longest entry, even where the box is narrower. The list is
+// measured as it opens: asking for it earlier would build the popups of all fifteen boxes
+// at start-up.
+class WideListComboBox : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+    void showPopup() override {
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+        QComboBox::showPopup();
+    }
+};
+
 QComboBox* MakeList(QWidget* parent, const char* name, QRect geometry) {
-    auto* list = Named(new QComboBox(parent), name);
+    auto* list = Named(new WideListComboBox(parent), name);
     list->setGeometry(geometry);
     return list;
 }
@@ -199,5 +211,4 @@ void Form1Controls::setup(QWidget* client) {
     BitBtn1 = Named(new QPushButton(QStringLiteral("Exit"), client), "BitBtn1");
     const int exitLeft = PriceBox->geometry().right() + 1 + kMargin;
     BitBtn1->setGeometry(exitLeft, buttonTop, kClientWidth - kMargin - exitLeft, kButtonHeight);
-    BitBtn1->setIcon(client->style()->standardIcon(QStyle::SP_DialogCloseButton));
 }

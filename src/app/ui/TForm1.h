@@ -32,6 +32,10 @@ class TForm1 : public QMainWindow {
     // window is not started.
     TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitProcess, QWidget* parent = nullptr);
 
+    // The window's font, from the given one: 9 point Arial, or its metric twin Liberation
+    // Sans where Arial is not installed.
+    static QFont WindowFont(QFont font);
+
     Configurator& core() { return m_core; }
     const Configurator& core() const { return m_core; }
     bool started() const { return m_started; }

@@ -3,10 +3,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <limits>
 
 #include "app/Configurator.h"
+#include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
 
@@ -37,8 +37,8 @@ constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
 } // namespace
 
 TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoCustomer"));
     // A window does not take its parent's font by itself; this one looks like the main window.
@@ -47,7 +47,9 @@ TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidge
     setWindowTitle(QStringLiteral("Customer Data"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+}
 
+void TFoCustomer::buildControls() {
     for (int f = CustomerRecord::Company1; f < CustomerRecord::Code; ++f) {
         const auto field = static_cast<CustomerRecord::Field>(f);
         const QString caption = QLatin1String(CustomerRecord::LabelCaption(field));
@@ -66,11 +68,10 @@ TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidge
         edit->setMaxLength(std::numeric_limits<int>::max());
 
     const int buttonTop = kClientHeight - kMargin - kButtonHeight;
-    m_clear = new QPushButton(style()->standardIcon(QStyle::SP_DialogResetButton),
-                              QStringLiteral("Clear Fields"), this);
+    m_clear = new QPushButton(LoadIcon(AppIcon::Clear), QStringLiteral("Clear Fields"), this);
     m_clear->setObjectName(QStringLiteral("BtnClearFields"));
     m_clear->setGeometry(kMargin, buttonTop, kButtonWidth, kButtonHeight);
-    m_save = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    m_save = new QPushButton(LoadIcon(AppIcon::Ok), QStringLiteral("OK"), this);
     m_save->setObjectName(QStringLiteral("BtnSaveFields"));
     m_save->setGeometry(kClientWidth - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
     m_save->setDefault(true);
@@ -95,18 +96,23 @@ void TFoCustomer::showEvent(QShowEvent* event) {
 }
 
 void TFoCustomer::SetFields(const CustomerRecord& record) {
+    ensureControls();
     for (std::size_t f = 0; f < m_edits.size(); ++f)
         m_edits[f]->setText(ToQ(record.fields[f]));
 }
 
 CustomerRecord TFoCustomer::Fields() const {
     CustomerRecord record;
-    for (std::size_t f = 0; f < m_edits.size(); ++f)
-        record.fields[f] = FromQ(m_edits[f]->text());
+    // A box not built yet is empty.
+    for (std::size_t f = 0; f < m_edits.size(); ++f) {
+        if (m_edits[f])
+            record.fields[f] = FromQ(m_edits[f]->text());
+    }
     return record;
 }
 
 void TFoCustomer::BtnSaveFieldsClick() {
+    ensureControls();
     bool missing = false;
     for (CustomerRecord::Field field : kRequired)
         missing = missing || m_edits[field]->text().isEmpty();
@@ -120,6 +126,7 @@ void TFoCustomer::BtnSaveFieldsClick() {
 }
 
 void TFoCustomer::BtnClearFieldsClick() {
+    ensureControls();
     for (QLineEdit* edit : m_edits)
         edit->clear();
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <array>
 
+#include "app/ui/DeferredDialog.h"
 #include "customer/CustomerRecord.h"
 
 class Configurator;
@@ -12,7 +12,8 @@ class QPushButton;
 
 // The customer data window, created once at start and shown modally. Its boxes are filled
 // by the main window before each opening; OK stores them in the main window's Configurator.
-class TFoCustomer : public QDialog {
+// Its controls are built at the first show or fill (see DeferredDialog).
+class TFoCustomer : public DeferredDialog {
     Q_OBJECT
   public:
     TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidget* parent = nullptr);
@@ -26,6 +27,7 @@ class TFoCustomer : public QDialog {
     void BtnClearFieldsClick();
 
   protected:
+    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:

@@ -26,14 +26,16 @@ QString DefaultText() {
 } // namespace
 
 TNewVersionBox::TNewVersionBox(MessagePresenter* presenter, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_presenter(presenter) {
     setObjectName(QStringLiteral("NewVersionBox"));
     setWindowTitle(QStringLiteral("New in this version ..."));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+}
 
+void TNewVersionBox::buildControls() {
     m_richEdit = new QTextEdit(this);
     m_richEdit->setObjectName(QStringLiteral("RichEdit1"));
     m_richEdit->setGeometry(10, 10, 649, 225);
@@ -49,6 +51,7 @@ TNewVersionBox::TNewVersionBox(MessagePresenter* presenter, QWidget* parent)
 }
 
 void TNewVersionBox::FormActivate() {
+    ensureControls();
     // A bare name: the notes are looked up in the current working folder.
     const QString name = QLatin1String(kReleaseNotesFile);
     if (!QFileInfo::exists(name))

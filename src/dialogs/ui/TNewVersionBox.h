@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QDialog>
-
+#include "app/ui/DeferredDialog.h"
 #include "app/ui/MessagePresenter.h"
 
 class QPushButton;
@@ -9,7 +8,8 @@ class QTextEdit;
 
 // The release notes ("New in this version") window, created once at start and shown modally.
 // Each showing reloads "NewVersion.rtf" from the current working folder when it is there.
-class TNewVersionBox : public QDialog {
+// Its controls are built at the first show (see DeferredDialog).
+class TNewVersionBox : public DeferredDialog {
     Q_OBJECT
   public:
     // Without a presenter, load errors go to the standard message box.
@@ -18,6 +18,7 @@ class TNewVersionBox : public QDialog {
     void FormActivate();
 
   protected:
+    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:
@@ -25,8 +26,8 @@ class TNewVersionBox : public QDialog {
 
     MessagePresenter* m_presenter;
     MessageBoxPresenter m_standardPresenter;
-    QTextEdit* m_richEdit;
-    QPushButton* m_okButton;
+    QTextEdit* m_richEdit = nullptr;
+    QPushButton* m_okButton = nullptr;
 };
 
 extern TNewVersionBox* NewVersionBox;

@@ -4,11 +4,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <QVBoxLayout>
 #include <QValidator>
 
 #include "app/Configurator.h"
+#include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
 
@@ -57,8 +57,8 @@ QLabel* BoldLabel(QWidget* parent, const QString& name, const QString& caption) 
 } // namespace
 
 TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoIDCode"));
     // A window does not take its parent's font by itself; this one looks like the main window.
@@ -67,14 +67,15 @@ TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* p
     setWindowTitle(QStringLiteral("ID-Code"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+}
 
+void TFoIDCode::buildControls() {
     // Created in tab order: OK, Cancel, then the five boxes.
-    m_ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    m_ok = new QPushButton(LoadIcon(AppIcon::Ok), QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("BitBtn1"));
     m_ok->setDefault(true);
     m_ok->setEnabled(false);
-    m_cancel =
-        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Cancel"), this);
+    m_cancel = new QPushButton(LoadIcon(AppIcon::Cancel), QStringLiteral("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("BitBtn2"));
     for (QPushButton* button : {m_ok, m_cancel})
         button->setFixedSize(100, 34);
@@ -142,18 +143,21 @@ void TFoIDCode::showEvent(QShowEvent* event) {
 }
 
 void TFoIDCode::FormShow() {
+    ensureControls();
     for (QLineEdit* edit : m_edits)
         edit->clear();
     m_edits[0]->setFocus();
 }
 
 void TFoIDCode::MoveOnWhenFull(std::size_t box) {
+    ensureControls();
     if (m_edits[box]->text().size() == m_edits[box]->maxLength())
         m_edits[box + 1]->setFocus();
     UpdateOkButton();
 }
 
 void TFoIDCode::UpdateOkButton() {
+    ensureControls();
     m_ok->setEnabled(false);
     for (const QLineEdit* edit : m_edits) {
         if (edit->text().size() != edit->maxLength())
@@ -165,8 +169,9 @@ void TFoIDCode::UpdateOkButton() {
 
 QString TFoIDCode::TypedCode() const {
     QString code = QStringLiteral("VK72");
+    // A box not built yet is empty.
     for (const QLineEdit* edit : m_edits)
-        code += QLatin1Char('-') + edit->text();
+        code += QLatin1Char('-') + (edit ? edit->text() : QString());
     return code;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QDialog>
 #include <array>
+
+#include "app/ui/DeferredDialog.h"
 
 class Configurator;
 class MessagePresenter;
@@ -11,8 +12,9 @@ class QPushButton;
 
 // The ID-code entry window, created once at start and shown modally: the user types a
 // code in five boxes, OK applies it to the main window's Configurator and checks that the
-// configuration it gives encodes back to the same code.
-class TFoIDCode : public QDialog {
+// configuration it gives encodes back to the same code. Its controls are built at the
+// first show (see DeferredDialog).
+class TFoIDCode : public DeferredDialog {
     Q_OBJECT
   public:
     TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* parent = nullptr);
@@ -30,6 +32,7 @@ class TFoIDCode : public QDialog {
     QString TypedCode() const;
 
   protected:
+    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:

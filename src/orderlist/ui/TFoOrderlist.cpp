@@ -8,12 +8,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
-#include <QStyle>
 #include <QTableWidget>
 #include <QTextDocument>
 
 #include "app/Configurator.h"
 #include "app/ui/FileDialogs.h"
+#include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
 #include "catalogue/Paths.h"
@@ -53,8 +53,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 } // namespace
 
 TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter), m_printDialog([](QPrinter& printer, QWidget* parent) {
           QPrintDialog dialog(&printer, parent);
           return dialog.exec() == QDialog::Accepted;
@@ -63,7 +63,11 @@ TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWid
     setWindowTitle(QStringLiteral("Orderlist"));
     setModal(true);
     setFont(DialogFont(font()));
+    const OrderListGeometry empty = ComputeOrderListGeometry(kDesign, kOrderListRows);
+    setFixedSize(empty.windowWidth, empty.windowHeight);
+}
 
+void TFoOrderlist::buildControls() {
     m_bevel = new QFrame(this);
     m_bevel->setObjectName(QStringLiteral("Bevel1"));
     m_bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -95,7 +99,7 @@ TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWid
     m_save = MakeButton(this, QStringLiteral("SaveButton"), QStringLiteral("Save To Disk"));
     m_clip = MakeButton(this, QStringLiteral("ClipButton"), QStringLiteral("Copy to Clipboard"));
     m_close = MakeButton(this, QStringLiteral("BitBtn1"), QStringLiteral("Close"));
-    m_close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    m_close->setIcon(LoadIcon(AppIcon::Close));
 
     // Enter in the table closes the list rather than printing or saving it by accident.
     m_close->setDefault(true);
@@ -121,6 +125,7 @@ void TFoOrderlist::Place(const OrderListGeometry& g) {
 }
 
 void TFoOrderlist::ShowList(const OrderList& list) {
+    ensureControls();
     m_rtf = list.rtf;
     m_plainText = list.PlainText();
 

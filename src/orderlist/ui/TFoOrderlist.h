@@ -1,10 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "app/ui/DeferredDialog.h"
 
 class Configurator;
 class MessagePresenter;
@@ -17,8 +18,9 @@ struct OrderListGeometry;
 
 // The order list window, created once at start and shown modally after the main window
 // has composed a list into it. Print, Save To Disk and Copy to Clipboard all take the
-// list's rich-text copy, never the table.
-class TFoOrderlist : public QDialog {
+// list's rich-text copy, never the table. Its controls are built when the first list is
+// shown (see DeferredDialog).
+class TFoOrderlist : public DeferredDialog {
     Q_OBJECT
   public:
     // Shows the print dialog for the printer; true when the user chose to print.
@@ -44,6 +46,9 @@ class TFoOrderlist : public QDialog {
   signals:
     // Save To Disk named the customer file: the main window's title shows it.
     void customerFileChanged();
+
+  protected:
+    void buildControls() override;
 
   private:
     void Place(const OrderListGeometry& geometry);
