@@ -1,3 +1,4 @@
+#include "RecordingPresenter.h"
 #include "app/ui/Application.h"
 
 #include <QEvent>
@@ -9,15 +10,6 @@
 #include "app/ui/MessagePresenter.h"
 
 namespace {
-
-class RecordingPresenter : public MessagePresenter {
-  public:
-    QMessageBox::StandardButton Show(const Message& message, QWidget*) override {
-        shown.push_back(message);
-        return QMessageBox::Ok;
-    }
-    std::vector<Message> shown;
-};
 
 // An event handler that fails the way a core operation can.
 class FailingHandler : public QObject {

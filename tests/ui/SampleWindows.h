@@ -3,33 +3,18 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTest>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "RecordingPresenter.h"
 #include "TestFiles.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/TForm1.h"
 #include "customer/ui/TFoCustomer.h"
 #include "idcode/ui/TFoIDCode.h"
 #include "orderlist/ui/TFoOrderlist.h"
-
-// Records every message and answers it with the next queued button (OK when none is queued).
-class RecordingPresenter : public MessagePresenter {
-  public:
-    QMessageBox::StandardButton Show(const Message& message, QWidget*) override {
-        shown.push_back(message);
-        if (answers.empty())
-            return QMessageBox::Ok;
-        const QMessageBox::StandardButton answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<Message> shown;
-    std::deque<QMessageBox::StandardButton> answers;
-};
 
 // The main window over a copy of the shipped sample catalogue and price file, with the
 // order list, customer and ID-code windows as the program creates them. A modal window is

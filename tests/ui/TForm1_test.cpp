@@ -1,3 +1,4 @@
+#include "RecordingPresenter.h"
 #include "app/ui/TForm1.h"
 
 #include <QAction>
@@ -75,15 +76,6 @@ std::string PriceText(const std::string& badPart = "") {
         text += std::string(p[0]) + "=" + (p[0] == badPart ? "12x" : p[2]) + "\n";
     return text;
 }
-
-class RecordingPresenter : public MessagePresenter {
-  public:
-    QMessageBox::StandardButton Show(const Message& message, QWidget*) override {
-        shown.push_back(message);
-        return QMessageBox::Ok;
-    }
-    std::vector<Message> shown;
-};
 
 // A started main window over files in a fresh folder, with every dialog answered by
 // the test: messages are recorded, modal windows are recorded instead of run.

@@ -1,3 +1,4 @@
+#include "RecordingPresenter.h"
 #include "dialogs/ui/TNewVersionBox.h"
 
 #include <QDir>
@@ -30,15 +31,6 @@ const QString kDefaultText =
     QStringLiteral("Was not able to open file \"NewVersion.rtf\". \n"
                    "Must be located in same directory than KitBuilder and may not be \n"
                    "opened by another application.");
-
-class RecordingPresenter : public MessagePresenter {
-  public:
-    QMessageBox::StandardButton Show(const Message& message, QWidget*) override {
-        shown.push_back(message);
-        return QMessageBox::Ok;
-    }
-    std::vector<Message> shown;
-};
 
 template <class W> W* Find(const QWidget& parent, const char* name) {
     W* widget = parent.findChild<W*>(QLatin1String(name));
