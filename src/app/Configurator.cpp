@@ -15,9 +15,13 @@ int ClampRadioIndex(int index, int count) {
     return index >= count ? count - 1 : index;
 }
 
-int ClampListIndex(int index, int count) { return index < -1 || index >= count ? -1 : index; }
+int ClampListIndex(int index, int count) {
+    return index < -1 || index >= count ? -1 : index;
+}
 
-int Count(const OptionList& list) { return static_cast<int>(list.items.size()); }
+int Count(const OptionList& list) {
+    return static_cast<int>(list.items.size());
+}
 
 } // namespace
 
@@ -76,8 +80,9 @@ std::string Configurator::LoadFailureText(const LoadOutcome& outcome) {
 std::optional<Message> Configurator::LoadWarning() const {
     if (m_catalogue.missing.empty())
         return std::nullopt;
-    std::string text = "The catalogue " + m_cataloguePath +
-                       " names order numbers that are not listed in [OrderNumbers]. These entries were left out:";
+    std::string text =
+        "The catalogue " + m_cataloguePath +
+        " names order numbers that are not listed in [OrderNumbers]. These entries were left out:";
     for (const auto& entry : m_catalogue.missing)
         text += "\n" + entry.section + "/" + entry.key + ": " + entry.orderNumber;
     return Message::Warning(text);
@@ -163,7 +168,9 @@ void Configurator::RunHandler(Group group) {
         CheckConfiguration();
 }
 
-void Configurator::ApplyHMIVisibility() { m_selections.azoVisible = m_selections[Group::HMI].index == 0; }
+void Configurator::ApplyHMIVisibility() {
+    m_selections.azoVisible = m_selections[Group::HMI].index == 0;
+}
 
 void Configurator::HMIChange() {
     ApplyHMIVisibility();
@@ -254,7 +261,9 @@ std::optional<Message> Configurator::LanguageClick(int language) {
     return std::nullopt;
 }
 
-EncodedCode Configurator::EncodeIDCode() const { return ::EncodeIDCode(m_selections, m_catalogue.parts); }
+EncodedCode Configurator::EncodeIDCode() const {
+    return ::EncodeIDCode(m_selections, m_catalogue.parts);
+}
 
 std::optional<Message> Configurator::ApplyIDCode(const std::string& prefixedCode) {
     if (prefixedCode.empty())
@@ -268,9 +277,9 @@ std::optional<Message> Configurator::ApplyIDCode(const std::string& prefixedCode
 }
 
 OrderListBuild Configurator::BuildOrderlist(const OrderListDesign& design) {
-    const OrderListInput input{m_selections,           m_catalogue.parts,    m_showPricesChecked,
-                               m_catalogue.priceBase,  m_catalogue.currency, m_catalogue.priceDate,
-                               m_catalogue.decimalSeparator, m_customer};
+    const OrderListInput input{
+        m_selections,         m_catalogue.parts,     m_showPricesChecked,          m_catalogue.priceBase,
+        m_catalogue.currency, m_catalogue.priceDate, m_catalogue.decimalSeparator, m_customer};
     OrderListBuild build = ComposeOrderList(input, design);
     if (build.ok)
         m_customer[CustomerRecord::Code] = build.list.code;

@@ -27,7 +27,7 @@ inline constexpr const char* kPriceBoxCaption = "Price of unit";
 // every selection control, the status display, the price box, the settings' check marks
 // and the customer record. The widgets mirror it after every command.
 class Configurator : private SelectionSink {
-public:
+  public:
     Configurator() = default;
 
     // Reads the catalogue and the price file, fills every control and sets the start
@@ -113,7 +113,7 @@ public:
 
     std::string WindowTitle() const;
 
-private:
+  private:
     const Selections& CurrentSelections() const override { return m_selections; }
     void RunHandler(Group group);
     void ApplyHMIVisibility();

@@ -26,7 +26,8 @@ std::vector<std::string> ReadGroup(const TIniFile& ini, const char* section, con
 
 } // namespace
 
-LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath, Catalogue& catalogue) {
+LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath,
+                          Catalogue& catalogue) {
     if (!paths::Exists(cataloguePath))
         return {kCatalogueMissing, {}};
     const TIniFile ini(cataloguePath);
@@ -59,7 +60,8 @@ LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& p
         part.price = prices.ReadString("Prices", part.orderNumber, "");
         part.index = ini.ReadString("Index", part.orderNumber, "");
         if (catalogue.pricesPresent && !numbers::ParseDecimal(part.price, catalogue.decimalSeparator)) {
-            LoadOutcome bad{kBadPrice, "Price of " + part.orderNumber + " in " + pricePath + ": \"" + part.price + "\""};
+            LoadOutcome bad{kBadPrice,
+                            "Price of " + part.orderNumber + " in " + pricePath + ": \"" + part.price + "\""};
             catalogue.parts.Set(n, std::move(part));
             return bad;
         }

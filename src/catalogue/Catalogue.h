@@ -48,4 +48,5 @@ struct LoadOutcome {
 
 // Reads both files into catalogue. The price file may be absent (no-price mode).
 // On a result other than kLoaded the catalogue holds what was read up to the failure.
-LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath, Catalogue& catalogue);
+LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath,
+                          Catalogue& catalogue);

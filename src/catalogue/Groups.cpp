@@ -26,15 +26,25 @@ constexpr std::array<GroupInfo, kGroupCount> kGroups{{
 
 } // namespace
 
-const GroupInfo& Info(Group group) { return kGroups[static_cast<std::size_t>(group)]; }
+const GroupInfo& Info(Group group) {
+    return kGroups[static_cast<std::size_t>(group)];
+}
 
-const std::array<GroupInfo, kGroupCount>& AllGroups() { return kGroups; }
+const std::array<GroupInfo, kGroupCount>& AllGroups() {
+    return kGroups;
+}
 
-Group Slot(int n) { return static_cast<Group>(static_cast<int>(Group::X1) + n - 1); }
+Group Slot(int n) {
+    return static_cast<Group>(static_cast<int>(Group::X1) + n - 1);
+}
 
-bool IsSlot(Group group) { return group >= Group::X1 && group <= Group::X10; }
+bool IsSlot(Group group) {
+    return group >= Group::X1 && group <= Group::X10;
+}
 
-int SlotNumber(Group group) { return static_cast<int>(group) - static_cast<int>(Group::X1) + 1; }
+int SlotNumber(Group group) {
+    return static_cast<int>(group) - static_cast<int>(Group::X1) + 1;
+}
 
 bool GroupByControlName(std::string_view name, Group& group) {
     for (const auto& info : kGroups) {
@@ -45,4 +55,3 @@ bool GroupByControlName(std::string_view name, Group& group) {
     }
     return false;
 }
-

@@ -49,4 +49,3 @@ bool GroupByControlName(std::string_view name, Group& group);
 
 inline constexpr const char* kEmptySlotText = "---------------";
 inline constexpr const char* kProfibusText = "Profibus";
-

@@ -16,7 +16,7 @@ struct Part {
 
 // The 150 part slots of the catalogue, keyed by their number in OrderNumbers.
 class PartTable {
-public:
+  public:
     static constexpr int kSlots = 150;
 
     const Part& operator[](int slot) const { return m_parts[static_cast<std::size_t>(slot)]; }
@@ -31,7 +31,7 @@ public:
     const Part* ByOrderNumber(std::string_view orderNumber) const;
     const Part* ByDescription(std::string_view description) const;
 
-private:
+  private:
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }

@@ -84,7 +84,8 @@ Assignment ParseAssignment(const std::string& text, const Configurator& configur
         throw UsageError{"unknown control \"" + name + "\""};
     const int count = static_cast<int>(configurator.selections()[assignment.group].items.size());
     if (index < -1 || index >= count)
-        throw UsageError{name + " has the entries 0 to " + std::to_string(count - 1) + " (or -1), not " + value};
+        throw UsageError{name + " has the entries 0 to " + std::to_string(count - 1) + " (or -1), not " +
+                         value};
     return assignment;
 }
 
@@ -102,7 +103,8 @@ void PrintReport(Configurator& configurator, std::ostream& out) {
             out << "PCI\t" << (s.pciChecked ? 1 : 0) << '\t' << s.pciCaption << '\n';
         }
         const auto& list = s[info.group];
-        out << info.controlName << '\t' << list.index << '\t' << (list.HasSelection() ? list.Text() : "") << '\n';
+        out << info.controlName << '\t' << list.index << '\t' << (list.HasSelection() ? list.Text() : "")
+            << '\n';
     }
     out << "ZEV-Azo\t" << (s.azoVisible ? "shown" : "hidden") << '\n';
     out << "Result\t" << configurator.checkResult() << '\n';
@@ -127,7 +129,7 @@ std::string Upper(std::string text) {
 }
 
 class Cli {
-public:
+  public:
     Cli(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
 
     int Run(const std::vector<std::string>& args) {
@@ -139,7 +141,7 @@ public:
         }
     }
 
-private:
+  private:
     int Dispatch(const std::vector<std::string>& args) {
         std::size_t i = 0;
         bool noPrices = false;
@@ -180,7 +182,9 @@ private:
         if (noPrices)
             m_pricePath.clear();
         else
-            m_pricePath = prices ? *prices : paths::ResolveCaseInsensitive(paths::ReplaceExtension(m_cataloguePath, ".PRS"));
+            m_pricePath =
+                prices ? *prices
+                       : paths::ResolveCaseInsensitive(paths::ReplaceExtension(m_cataloguePath, ".PRS"));
 
         if (command == "lint")
             return Lint();

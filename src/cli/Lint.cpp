@@ -12,22 +12,27 @@
 
 namespace {
 
-constexpr std::array<const char*, 6> kStandardLanguages{"german", "english", "french", "dutch", "italian", "spanish"};
+constexpr std::array<const char*, 6> kStandardLanguages{"german", "english", "french",
+                                                        "dutch",  "italian", "spanish"};
 
 bool IsListPositionGroup(Group g) {
-    return g == Group::Housing || g == Group::Processor || g == Group::RAM || g == Group::OS || g == Group::Power;
+    return g == Group::Housing || g == Group::Processor || g == Group::RAM || g == Group::OS ||
+           g == Group::Power;
 }
 
-std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+std::string Quote(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
 class Linter {
-public:
+  public:
     Linter(const std::string& cataloguePath, const std::string& pricePath)
         : m_ini(cataloguePath), m_cataloguePath(cataloguePath), m_pricePath(pricePath) {}
 
@@ -47,7 +52,7 @@ public:
         return std::move(m_findings);
     }
 
-private:
+  private:
     void Error(const std::string& where, const std::string& text) {
         m_findings.push_back({LintFinding::Severity::Error, where, text});
     }
@@ -133,12 +138,13 @@ private:
                                      Quote(std::string(1, expected)) + ", its place in the list");
             } else {
                 if (index.size() != 1)
-                    Error(where, "Index " + Quote(index) + " of " + orderNumber +
-                                     " must be exactly one character");
+                    Error(where,
+                          "Index " + Quote(index) + " of " + orderNumber + " must be exactly one character");
                 if (std::islower(static_cast<unsigned char>(index[0])))
-                    Error(where, "Index " + Quote(index) + " of " + orderNumber +
-                                     " is a lower-case letter, which the ID-code dialog cannot take (it types "
-                                     "capitals)");
+                    Error(where,
+                          "Index " + Quote(index) + " of " + orderNumber +
+                              " is a lower-case letter, which the ID-code dialog cannot take (it types "
+                              "capitals)");
                 if (info.kind == ControlKind::SlotList && index == "0")
                     Error(where, "Index \"0\" of " + orderNumber + " stands for an empty slot");
                 const std::string character = index.substr(0, 1);
@@ -147,7 +153,8 @@ private:
                                      it->second + " in the same list");
             }
             if (info.group == Group::OS && !numbers::ParseWhole(orderNumber))
-                Error(where, "operating system order number " + Quote(orderNumber) + " is not a whole number");
+                Error(where,
+                      "operating system order number " + Quote(orderNumber) + " is not a whole number");
         }
     }
 
@@ -158,9 +165,10 @@ private:
         for (std::size_t i = 0; i < kStandardLanguages.size(); ++i) {
             const std::string where = "OSLanguages/" + std::to_string(i);
             if (i >= languages.size())
-                Error(where, std::string("missing: the list starts with german, english, french, dutch, italian, "
-                                         "spanish; expected ") +
-                                 Quote(kStandardLanguages[i]));
+                Error(where,
+                      std::string("missing: the list starts with german, english, french, dutch, italian, "
+                                  "spanish; expected ") +
+                          Quote(kStandardLanguages[i]));
             else if (!EqualNoCase(languages[i], kStandardLanguages[i]))
                 Error(where, Quote(languages[i]) + " found where " + Quote(kStandardLanguages[i]) +
                                  " belongs (the language commands select by position)");
@@ -191,8 +199,8 @@ private:
             const std::string value = m_ini.ReadString(section, std::to_string(key), "");
             if (value != profibus)
                 Error(std::string(section) + "/" + std::to_string(key),
-                      "entry " + std::to_string(key + 1) + " of " + section + " must be the Profibus module " +
-                          Quote(profibus) + ", found " + Quote(value));
+                      "entry " + std::to_string(key + 1) + " of " + section +
+                          " must be the Profibus module " + Quote(profibus) + ", found " + Quote(value));
         }
     }
 
@@ -230,7 +238,8 @@ private:
             if (price.empty())
                 Error("Prices/" + orderNumber, "part has no price");
             else if (!numbers::ParseDecimal(price, sep))
-                Error("Prices/" + orderNumber, "price " + Quote(price) + " is not a number with the separator " +
+                Error("Prices/" + orderNumber, "price " + Quote(price) +
+                                                   " is not a number with the separator " +
                                                    Quote(std::string(1, sep)));
         }
     }
@@ -284,8 +293,8 @@ private:
         }
         const EncodedCode second = decoded.EncodeIDCode();
         if (!second.ok || second.code != first.code) {
-            Error(where, "option " + Quote(option) + " does not survive the ID code: " + code + " reads back as " +
-                             (second.ok ? kIDCodePrefix + second.code : second.error));
+            Error(where, "option " + Quote(option) + " does not survive the ID code: " + code +
+                             " reads back as " + (second.ok ? kIDCodePrefix + second.code : second.error));
             return;
         }
         for (const auto& info : AllGroups()) {

@@ -37,9 +37,9 @@ inline constexpr const char* kStatusNoErrors = "Selected configuration has no er
 inline constexpr const char* kStatusIncomplete =
     "Configuration is not complete. Check: Housing, CPU, RAM, Operating System, HMI, Power, Display and "
     "length of cable. In each group one option must be selected!";
-inline constexpr const char* kStatusProfibus =
-    "Profibus interface can be installed only on X9 and needs also X4. If Profibus is selected on X9, also X4 "
-    "must be set to Profibus! Or vice versa.";
+inline constexpr const char* kStatusProfibus = "Profibus interface can be installed only on X9 and needs "
+                                               "also X4. If Profibus is selected on X9, also X4 "
+                                               "must be set to Profibus! Or vice versa.";
 
 // Runs the checks in their fixed order: completeness, upper-row and lower-row limits,
 // Profibus pairing (completing an empty partner slot in selections), exclusions.

@@ -8,9 +8,13 @@ constexpr std::array<const char*, CustomerRecord::kFieldCount> kKeys{
     "Company1", "Company2", "Name1", "Name2", "Street", "City", "Ident1", "Ident2", "Code"};
 } // namespace
 
-const char* CustomerRecord::KeyName(Field f) { return kKeys[f]; }
+const char* CustomerRecord::KeyName(Field f) {
+    return kKeys[f];
+}
 
-const char* CustomerRecord::LabelCaption(Field f) { return kKeys[f]; }
+const char* CustomerRecord::LabelCaption(Field f) {
+    return kKeys[f];
+}
 
 CustomerRecord ReadCustomerFile(const std::string& path, std::string* error) {
     CustomerRecord record;

@@ -26,7 +26,7 @@ EncodedCode EncodeIDCode(const Selections& selections, const PartTable& parts);
 // How decoding changes the selections: radio groups and the check box react as if
 // clicked, lists are set without any reaction. The main window's state owner implements it.
 class SelectionSink {
-public:
+  public:
     virtual ~SelectionSink() = default;
     virtual const Selections& CurrentSelections() const = 0;
     virtual void SetRadioIndex(Group group, int index) = 0;

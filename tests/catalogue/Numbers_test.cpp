@@ -135,10 +135,26 @@ TEST(Numbers, FormatGeneral) {
 }
 
 TEST(Numbers, FormattedValuesParseBack) {
-    std::vector<double> values = {0.1,    0.3,     1234.5, -987654.321, 1e-300,    -4.2e-200,
-                                  4e-320, 1e308,   -1e307, 99999.99,    1e15 + 1., 123456789.123456789,
-                                  -1e-5,  6.02e23, 1.0,    -1.0,        0.5,       2.0 / 3.0,
-                                  std::numeric_limits<double>::max(), -1.797693134862315e308};
+    std::vector<double> values = {0.1,
+                                  0.3,
+                                  1234.5,
+                                  -987654.321,
+                                  1e-300,
+                                  -4.2e-200,
+                                  4e-320,
+                                  1e308,
+                                  -1e307,
+                                  99999.99,
+                                  1e15 + 1.,
+                                  123456789.123456789,
+                                  -1e-5,
+                                  6.02e23,
+                                  1.0,
+                                  -1.0,
+                                  0.5,
+                                  2.0 / 3.0,
+                                  std::numeric_limits<double>::max(),
+                                  -1.797693134862315e308};
     std::mt19937_64 random(20240611);
     std::uniform_real_distribution<double> mantissa(-10.0, 10.0);
     std::uniform_int_distribution<int> exponent(-300, 300);

@@ -208,7 +208,8 @@ struct CliRun {
 CliRun RunCli(const TempDir& dir, const std::string& args) {
     const std::string outFile = dir.file("stdout.txt");
     const std::string errFile = dir.file("stderr.txt");
-    const std::string command = std::string(KITBUILDER_CLI) + " " + args + " >'" + outFile + "' 2>'" + errFile + "'";
+    const std::string command =
+        std::string(KITBUILDER_CLI) + " " + args + " >'" + outFile + "' 2>'" + errFile + "'";
     const int status = std::system(command.c_str());
     CliRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -242,7 +243,7 @@ std::string ReportLine(const std::string& report, const std::string& name) {
 }
 
 class CliTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m_ini = m_dir.write("KITBUILDER.INI", kCatalogue);
         m_dir.write("KITBUILDER.PRS", kPrices);
@@ -266,13 +267,19 @@ TEST_F(CliTest, LintFindsEachBrokenRule) {
         std::string finding;
     };
     const std::vector<Case> cases = {
-        {"unknown order number in a group", "[X3]\n0=700", "[X3]\n0=777", "error: X3/0: order number \"777\""},
-        {"unknown extension card", "[Extension]\n0=950", "[Extension]\n0=951", "error: Extension/0: order number"},
+        {"unknown order number in a group", "[X3]\n0=700", "[X3]\n0=777",
+         "error: X3/0: order number \"777\""},
+        {"unknown extension card", "[Extension]\n0=950", "[Extension]\n0=951",
+         "error: Extension/0: order number"},
         {"unknown limit key", "[Max_PCOM]\n701=1", "[Max_PCOM]\n799=1", "error: Max_PCOM/799: order number"},
-        {"unknown lower limit key", "[Max_SCOM]\n701=1", "[Max_SCOM]\n798=1", "error: Max_SCOM/798: order number"},
-        {"unknown exclusion partner", "601=201\n", "601=209\n", "error: Exclude_List/601: order number \"209\""},
-        {"duplicate order number", "20=950\n", "20=950\n21=100\n", "error: OrderNumbers/21: order number \"100\" repeats"},
-        {"duplicate description", "101=Housing large", "101=Housing small", "error: Descriptions/101: description"},
+        {"unknown lower limit key", "[Max_SCOM]\n701=1", "[Max_SCOM]\n798=1",
+         "error: Max_SCOM/798: order number"},
+        {"unknown exclusion partner", "601=201\n", "601=209\n",
+         "error: Exclude_List/601: order number \"209\""},
+        {"duplicate order number", "20=950\n", "20=950\n21=100\n",
+         "error: OrderNumbers/21: order number \"100\" repeats"},
+        {"duplicate description", "101=Housing large", "101=Housing small",
+         "error: Descriptions/101: description"},
         {"part without Index", "704=U\n", "", "error: Index/704: part has no Index"},
         {"list position out of order", "101=2\n", "101=3\n", "error: Housing/1: Index \"3\""},
         {"two-character match Index", "703=E\n", "703=EE\n", "error: X9/2: Index \"EE\""},
@@ -328,7 +335,8 @@ TEST_F(CliTest, SelectAppliesUserChangesAndReports) {
     ASSERT_EQ(hidden.exitCode, 0);
     EXPECT_EQ(ReportLine(hidden.out, "ZEV-Azo"), "ZEV-Azo\thidden");
     EXPECT_EQ(ReportLine(hidden.out, "Result"), "Result\t4");
-    EXPECT_EQ(ReportLine(hidden.out, "Status"), "Status\tCombination of Supply low and CPU fast is not allowed!");
+    EXPECT_EQ(ReportLine(hidden.out, "Status"),
+              "Status\tCombination of Supply low and CPU fast is not allowed!");
     EXPECT_EQ(ReportLine(hidden.out, "Price"), "Price\t\t");
 
     for (const char* bad : {"Nothing=1", "X4=4", "Housing=-2", "PCI=2", "X4", "RAM=one"}) {
@@ -368,7 +376,8 @@ TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {
     const std::string customer = m_dir.write(
         "order.CST", "[Data]\nCompany1=Acme Ltd\nName1=Ann Smith\nCode=VK72-1111x-110Ax-00000-00000-D3x\n");
     const std::string rtf = m_dir.file("order.rtf");
-    const CliRun run = RunCli(m_dir, Catalogue() + "orderlist --customer '" + customer + "' X1=1 --rtf '" + rtf + "'");
+    const CliRun run =
+        RunCli(m_dir, Catalogue() + "orderlist --customer '" + customer + "' X1=1 --rtf '" + rtf + "'");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out.rfind("Order Number\tType\tDescription\tPrice EN (EUR)\tPos.\t\n", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("700\tM-S\tSerial\t10\tX1\t\n"), std::string::npos);
@@ -383,7 +392,8 @@ TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {
     EXPECT_EQ(fault.err, "There is only 1 CAN interface allowed!\n");
     EXPECT_TRUE(fault.out.empty());
 
-    const CliRun unwritable = RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("no/such/folder.rtf") + "'");
+    const CliRun unwritable =
+        RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("no/such/folder.rtf") + "'");
     EXPECT_EQ(unwritable.exitCode, 4);
     EXPECT_NE(unwritable.err.find("no/such/folder.rtf"), std::string::npos);
 }
