@@ -1,8 +1,8 @@
 // Timings of the core's costly operations on the sample catalogue and on grown catalogues,
 // followed by each median against its target.
 #include "app/Configurator.h"
-#include "catalogue/TIniFile.h"
 #include "config/ConfigurationCheck.h"
+#include "platform/TIniFile.h"
 
 #include <benchmark/benchmark.h>
 

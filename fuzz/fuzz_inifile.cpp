@@ -2,7 +2,7 @@
 // that picks how. Every key of every section must read consistently; one write must
 // read back as written (after its documented cleaning) and leave every other line as it
 // was; a refused write must leave the file untouched.
-#include "catalogue/TIniFile.h"
+#include "platform/TIniFile.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "app/Configurator.h"
 
-#include "catalogue/Paths.h"
-#include "catalogue/TIniFile.h"
 #include "config/ConfigurationCheck.h"
 #include "config/UnitPrice.h"
+#include "platform/Paths.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

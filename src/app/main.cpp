@@ -6,11 +6,11 @@
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/TAboutBox.h"
 #include "app/ui/TForm1.h"
-#include "catalogue/Paths.h"
 #include "customer/ui/TFoCustomer.h"
 #include "dialogs/ui/TNewVersionBox.h"
 #include "idcode/ui/TFoIDCode.h"
 #include "orderlist/ui/TFoOrderlist.h"
+#include "platform/Paths.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "catalogue/Catalogue.h"
 
-#include "catalogue/Numbers.h"
-#include "catalogue/Paths.h"
-#include "catalogue/TIniFile.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

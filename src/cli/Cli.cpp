@@ -6,11 +6,11 @@
 #include <optional>
 
 #include "app/Configurator.h"
-#include "catalogue/Paths.h"
-#include "catalogue/SafeFile.h"
-#include "catalogue/TIniFile.h"
 #include "cli/Lint.h"
 #include "config/ConfigurationCheck.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

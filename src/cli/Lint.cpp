@@ -6,9 +6,9 @@
 #include <set>
 
 #include "app/Configurator.h"
-#include "catalogue/Numbers.h"
-#include "catalogue/Paths.h"
-#include "catalogue/TIniFile.h"
+#include "platform/Numbers.h"
+#include "platform/Paths.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

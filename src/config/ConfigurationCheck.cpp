@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/PartTable.h"
-#include "catalogue/TIniFile.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "config/UnitPrice.h"
 
-#include "catalogue/Numbers.h"
 #include "catalogue/PartTable.h"
+#include "platform/Numbers.h"
 
 std::string ComputeUnitPrice(const Selections& selections, const PartTable& parts, char separator) {
     double amount = 0.0;

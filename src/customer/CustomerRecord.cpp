@@ -1,6 +1,6 @@
 #include "customer/CustomerRecord.h"
 
-#include "catalogue/TIniFile.h"
+#include "platform/TIniFile.h"
 
 namespace {
 constexpr const char* kSection = "Data";

@@ -1,6 +1,6 @@
 #include "dialogs/RtfReader.h"
 
-#include "catalogue/SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <cerrno>

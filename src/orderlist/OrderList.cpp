@@ -3,10 +3,10 @@
 #include <limits>
 #include <numeric>
 
-#include "catalogue/Numbers.h"
 #include "catalogue/PartTable.h"
 #include "idcode/IDCode.h"
 #include "orderlist/RtfWriter.h"
+#include "platform/Numbers.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // What a user's disk really holds, fed to every loader and writer: each case ends in the
 // documented default or a message naming the file, never in a crash or a hang.
 #include "app/Configurator.h"
-#include "catalogue/TIniFile.h"
 #include "config/ConfigurationCheck.h"
 #include "customer/CustomerRecord.h"
+#include "platform/TIniFile.h"
 
 #include "TestFiles.h"
 

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "TestFiles.h"
-#include "catalogue/TIniFile.h"
 #include "config/ConfigurationCheck.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

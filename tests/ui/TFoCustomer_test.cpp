@@ -13,7 +13,7 @@
 #include "SampleWindows.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/QtText.h"
-#include "catalogue/TIniFile.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

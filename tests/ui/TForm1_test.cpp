@@ -23,11 +23,11 @@
 #include "app/ui/QtText.h"
 #include "app/ui/StatusCircle.h"
 #include "app/ui/TAboutBox.h"
-#include "catalogue/TIniFile.h"
 #include "customer/ui/TFoCustomer.h"
 #include "dialogs/ui/TNewVersionBox.h"
 #include "idcode/ui/TFoIDCode.h"
 #include "orderlist/ui/TFoOrderlist.h"
+#include "platform/TIniFile.h"
 
 namespace {
 

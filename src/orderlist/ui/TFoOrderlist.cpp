@@ -16,11 +16,11 @@
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
-#include "catalogue/Paths.h"
-#include "catalogue/SafeFile.h"
 #include "dialogs/RtfReader.h"
 #include "dialogs/ui/RtfTextDocument.h"
 #include "orderlist/OrderList.h"
+#include "platform/Paths.h"
+#include "platform/SafeFile.h"
 
 TFoOrderlist* FoOrderlist = nullptr;
 

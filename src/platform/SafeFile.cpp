@@ -1,4 +1,4 @@
-#include "catalogue/SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "catalogue/Numbers.h"
+#include "platform/Numbers.h"
 
 #include <gtest/gtest.h>
 

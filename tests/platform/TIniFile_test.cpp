@@ -1,4 +1,4 @@
-#include "catalogue/TIniFile.h"
+#include "platform/TIniFile.h"
 
 #include "TestFiles.h"
 

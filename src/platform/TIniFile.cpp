@@ -1,6 +1,6 @@
-#include "catalogue/TIniFile.h"
+#include "platform/TIniFile.h"
 
-#include "catalogue/SafeFile.h"
+#include "platform/SafeFile.h"
 
 #include <algorithm>
 #include <bit>

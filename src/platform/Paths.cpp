@@ -1,4 +1,4 @@
-#include "catalogue/Paths.h"
+#include "platform/Paths.h"
 
 #include <algorithm>
 #include <cctype>
