@@ -78,7 +78,7 @@ Workspace& Files() {
 Configurator LoadedSample() {
     Configurator c;
     const LoadOutcome outcome = c.LoadCatalogue(Files().catalogue(), Files().prices());
-    if (outcome.result != kLoaded)
+    if (outcome.result != LoadResult::Loaded)
         throw std::runtime_error("the sample catalogue does not load: " + outcome.detail);
     c.StartUp(false);
     return c;
@@ -94,7 +94,7 @@ void LoadSampleCatalogue(benchmark::State& state) {
 
 void CheckCompleteConfiguration(benchmark::State& state) {
     Configurator c = LoadedSample();
-    if (!c.selections().Complete() || c.CheckConfiguration() != kCheckPassed) {
+    if (!c.configuration().Complete() || c.CheckConfiguration() != CheckResult::Passed) {
         state.SkipWithError("the sample's standard configuration does not pass the check");
         return;
     }
@@ -107,21 +107,21 @@ void ApplyCodeAndBuildOrderList(benchmark::State& state) {
     Configurator c = LoadedSample();
     for (const Group slot : {Group::X1, Group::X2, Group::X3, Group::X6, Group::X7, Group::X8})
         c.UserSelect(slot, 1);
-    const EncodedCode encoded = c.EncodeIDCode();
-    if (!encoded.ok) {
-        state.SkipWithError(encoded.error.c_str());
+    const Result<std::string> encoded = c.EncodeIDCode();
+    if (!encoded) {
+        state.SkipWithError(encoded.error().message.c_str());
         return;
     }
-    const std::string code = kIDCodePrefix + encoded.code;
+    const std::string code = kIDCodePrefix + *encoded;
     Configurator target = LoadedSample();
     for (auto _ : state) {
         target.ApplyIDCode(code);
-        const OrderListBuild build = target.BuildOrderlist();
-        if (!build.ok || build.list.rtf.empty()) {
+        const Result<OrderList> build = target.BuildOrderlist();
+        if (!build || build->rtf.empty()) {
             state.SkipWithError("the order list was not built");
             break;
         }
-        benchmark::DoNotOptimize(build.list.rtf.data());
+        benchmark::DoNotOptimize(build->rtf.data());
     }
 }
 

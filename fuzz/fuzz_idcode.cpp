@@ -22,7 +22,7 @@ const Configurator& Loaded() {
         Configurator c;
         const LoadOutcome outcome =
             c.LoadCatalogue(KITBUILDER_DATA_DIR "/KITBUILDER.INI", KITBUILDER_DATA_DIR "/KITBUILDER.PRS");
-        if (outcome.result != kLoaded) {
+        if (outcome.result != LoadResult::Loaded) {
             std::fprintf(stderr, "fuzz_idcode: the sample catalogue does not load: %s\n",
                          outcome.detail.c_str());
             std::abort();
@@ -34,9 +34,11 @@ const Configurator& Loaded() {
 }
 
 void RequireValidSelections(const Configurator& c, const std::string& code) {
-    for (const auto& list : c.selections().lists)
-        Require(list.index >= -1 && list.index < static_cast<int>(list.items.size()),
-                "a selection index is out of range", code);
+    for (const auto& info : AllGroups()) {
+        const int index = c.choice()[info.group];
+        Require(index >= -1 && index < c.snapshot()->Count(info.group), "a selection index is out of range",
+                code);
+    }
 }
 
 } // namespace
@@ -50,18 +52,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Configurator c = Loaded();
     c.ApplyIDCode(code);
     RequireValidSelections(c, code);
-    if (!c.selections().Complete())
+    if (!c.configuration().Complete())
         return 0;
 
-    const EncodedCode encoded = c.EncodeIDCode();
-    Require(encoded.ok, "a complete configuration does not encode", code);
-    Require(encoded.code.size() == kIDCodeLength, "the code has the wrong length", code);
+    const Result<std::string> encoded = c.EncodeIDCode();
+    Require(encoded.has_value(), "a complete configuration does not encode", code);
+    Require(encoded->size() == kIDCodeLength, "the code has the wrong length", code);
 
     Configurator fresh = Loaded();
-    fresh.ApplyIDCode(kIDCodePrefix + encoded.code);
-    RequireValidSelections(fresh, encoded.code);
-    const EncodedCode again = fresh.EncodeIDCode();
-    Require(again.ok && again.code == encoded.code, "an encoded code does not decode to itself",
-            encoded.code);
+    fresh.ApplyIDCode(kIDCodePrefix + *encoded);
+    RequireValidSelections(fresh, *encoded);
+    const Result<std::string> again = fresh.EncodeIDCode();
+    Require(again.has_value() && *again == *encoded, "an encoded code does not decode to itself", *encoded);
     return 0;
 }

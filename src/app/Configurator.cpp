@@ -1,6 +1,7 @@
 #include "app/Configurator.h"
 
-#include "config/ConfigurationCheck.h"
+#include <algorithm>
+
 #include "config/UnitPrice.h"
 #include "platform/Paths.h"
 #include "platform/TIniFile.h"
@@ -19,19 +20,22 @@ int ClampListIndex(int index, int count) {
     return index < -1 || index >= count ? -1 : index;
 }
 
-int Count(const OptionList& list) {
-    return static_cast<int>(list.items.size());
-}
-
 } // namespace
+
+Configurator::ChangeScope::~ChangeScope() {
+    if (--m_owner.m_commandDepth == 0 && m_owner.m_changed)
+        m_owner.m_changed();
+}
 
 LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const std::string& pricePath) {
     Catalogue loaded;
     const LoadOutcome outcome = ReadCatalogue(cataloguePath, pricePath, loaded);
-    if (outcome.result != kLoaded)
+    if (outcome.result != LoadResult::Loaded)
         return outcome;
+    ChangeScope scope(*this);
     m_catalogue = std::move(loaded);
     m_cataloguePath = cataloguePath;
+    m_snapshot = MakeSnapshot(m_catalogue);
 
     if (m_catalogue.pricesPresent) {
         m_showPricesChecked = m_catalogue.showPrices;
@@ -44,34 +48,30 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
     }
     m_standardConfiguration = m_catalogue.useStdConfig;
 
-    m_selections = Selections{};
+    m_choice = Choice{};
     for (const auto& info : AllGroups()) {
-        auto& list = m_selections[info.group];
-        list.items = m_catalogue.options[static_cast<std::size_t>(info.group)];
+        int& index = m_choice[info.group];
+        const int count = m_snapshot->Count(info.group);
         switch (info.kind) {
         case ControlKind::SlotList:
-            list.items.insert(list.items.begin(), kEmptySlotText);
-            list.index = 0;
+            index = 0;
             break;
         case ControlKind::EditableList:
-            list.index = ClampListIndex(m_catalogue.osStdLanguage, Count(list));
+            index = ClampListIndex(m_catalogue.osStdLanguage, count);
             break;
         case ControlKind::RadioGroup:
         case ControlKind::List:
-            list.index = m_standardConfiguration && !list.items.empty() ? 0 : -1;
+            index = m_standardConfiguration && count > 0 ? 0 : -1;
             break;
         }
     }
-    const int language = m_selections[Group::OSLanguage].index;
+    const int language = m_choice[Group::OSLanguage];
     m_checkedLanguage = language >= 0 && language <= 5 ? language : -1;
-    m_selections.pciCaption = m_catalogue.extensionCaption;
-    m_selections.pciChecked = false;
-    m_selections.azoVisible = true;
     return outcome;
 }
 
 std::string Configurator::LoadFailureText(const LoadOutcome& outcome) {
-    std::string text = outcome.result == kBadPrice ? kBadPriceText : kCatalogueMissingText;
+    std::string text = outcome.result == LoadResult::BadPrice ? kBadPriceText : kCatalogueMissingText;
     if (!outcome.detail.empty())
         text += "\n" + outcome.detail;
     return text;
@@ -89,9 +89,10 @@ std::optional<Message> Configurator::LoadWarning() const {
 }
 
 std::vector<Message> Configurator::StartUp(bool writeSettings) {
+    ChangeScope scope(*this);
     std::vector<Message> messages;
     CheckConfiguration();
-    const int firstResult = m_checkResult;
+    const CheckResult firstResult = m_checkResult;
     if (m_catalogue.pricesPresent) {
         // Toggling "Show Price of Unit" twice brings the box into the stored state. The
         // setting is written only where the file does not hold it yet, so a read-only
@@ -107,55 +108,59 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
                 messages.push_back(*failure);
         }
     }
-    if (firstResult == kCheckPassed)
+    if (firstResult == CheckResult::Passed)
         UpdateUnitPrice();
     return messages;
 }
 
 void Configurator::UserSelect(Group group, int index) {
-    auto& list = m_selections[group];
-    list.index = ClampListIndex(index, Count(list));
-    list.editText.clear();
+    ChangeScope scope(*this);
+    m_choice[group] = ClampListIndex(index, m_snapshot->Count(group));
+    if (group == Group::OSLanguage)
+        m_choice.typedLanguage.clear();
     RunHandler(group);
 }
 
 void Configurator::UserSetPCI(bool checked) {
-    m_selections.pciChecked = checked;
+    ChangeScope scope(*this);
+    m_choice.pciChecked = checked;
     CheckConfiguration();
 }
 
 void Configurator::UserTypeLanguage(const std::string& text) {
-    auto& list = m_selections[Group::OSLanguage];
-    list.index = -1;
-    list.editText = text;
-    for (int i = 0; i < Count(list); ++i) {
-        if (list.items[static_cast<std::size_t>(i)] == text) {
-            list.index = i;
-            list.editText.clear();
-            break;
-        }
+    ChangeScope scope(*this);
+    const auto& items = m_snapshot->Items(Group::OSLanguage);
+    const auto match = std::find(items.begin(), items.end(), text);
+    if (match != items.end()) {
+        m_choice[Group::OSLanguage] = static_cast<int>(match - items.begin());
+        m_choice.typedLanguage.clear();
+    } else {
+        m_choice[Group::OSLanguage] = -1;
+        m_choice.typedLanguage = text;
     }
 }
 
 void Configurator::SetRadioIndex(Group group, int index) {
-    auto& list = m_selections[group];
-    const int clamped = ClampRadioIndex(index, Count(list));
-    if (clamped == list.index)
+    ChangeScope scope(*this);
+    const int clamped = ClampRadioIndex(index, m_snapshot->Count(group));
+    if (clamped == m_choice[group])
         return;
-    list.index = clamped;
+    m_choice[group] = clamped;
     RunHandler(group);
 }
 
 void Configurator::SetListIndex(Group group, int index) {
-    auto& list = m_selections[group];
-    list.index = ClampListIndex(index, Count(list));
-    list.editText.clear();
+    ChangeScope scope(*this);
+    m_choice[group] = ClampListIndex(index, m_snapshot->Count(group));
+    if (group == Group::OSLanguage)
+        m_choice.typedLanguage.clear();
 }
 
 void Configurator::SetPCIChecked(bool checked) {
-    if (checked == m_selections.pciChecked)
+    ChangeScope scope(*this);
+    if (checked == m_choice.pciChecked)
         return;
-    m_selections.pciChecked = checked;
+    m_choice.pciChecked = checked;
     CheckConfiguration();
 }
 
@@ -169,30 +174,34 @@ void Configurator::RunHandler(Group group) {
 }
 
 void Configurator::ApplyHMIVisibility() {
-    m_selections.azoVisible = m_selections[Group::HMI].index == 0;
+    m_choice.azoVisible = m_choice[Group::HMI] == 0;
 }
 
 void Configurator::HMIChange() {
+    ChangeScope scope(*this);
     ApplyHMIVisibility();
     CheckConfiguration();
 }
 
-int Configurator::CheckConfiguration() {
+CheckResult Configurator::CheckConfiguration() {
+    ChangeScope scope(*this);
     ++m_checkRuns;
-    const CheckVerdict verdict =
-        RunConfigurationCheck(m_selections, m_catalogue.parts, ReadRuleSections(m_cataloguePath));
+    const Result<RuleSections> rules = ReadRuleSections(m_cataloguePath);
+    const Verdict verdict = Evaluate(m_choice, *m_snapshot, rules ? *rules : RuleSections{});
+    m_choice = CompleteProfibus(m_choice, *m_snapshot);
     m_checkResult = verdict.result;
     m_statusText = verdict.statusText;
-    m_errorDisplay = verdict.error || verdict.result != kCheckPassed;
-    if (verdict.result != kCheckIncomplete)
-        UpdateUnitPrice();
+    m_errorDisplay = verdict.error || verdict.result != CheckResult::Passed;
+    if (verdict.unitPrice)
+        m_priceText = *verdict.unitPrice;
     return verdict.result;
 }
 
 void Configurator::UpdateUnitPrice() {
-    if (!m_catalogue.pricesPresent)
+    if (!m_snapshot->pricesPresent)
         return;
-    m_priceText = ComputeUnitPrice(m_selections, m_catalogue.parts, m_catalogue.decimalSeparator);
+    ChangeScope scope(*this);
+    m_priceText = ComputeUnitPrice(m_choice, *m_snapshot);
 }
 
 void Configurator::ShowPricesToggle() {
@@ -218,6 +227,7 @@ std::optional<Message> Configurator::WriteShowPrices() {
 std::optional<Message> Configurator::ShowPricesClick() {
     if (!m_catalogue.pricesPresent)
         return std::nullopt;
+    ChangeScope scope(*this);
     // Stored first: when the catalogue cannot be written the display stays as it was,
     // so the check mark never disagrees with the file.
     m_showPricesChecked = !m_showPricesChecked;
@@ -230,6 +240,7 @@ std::optional<Message> Configurator::ShowPricesClick() {
 }
 
 std::optional<Message> Configurator::SetStdConfigExecute() {
+    ChangeScope scope(*this);
     const bool checked = !m_standardConfiguration;
     TIniFile ini(m_cataloguePath);
     std::string error;
@@ -246,6 +257,7 @@ std::optional<Message> Configurator::SetStdConfigExecute() {
 }
 
 std::optional<Message> Configurator::StoreOSStdLanguage(int language) {
+    ChangeScope scope(*this);
     TIniFile ini(m_cataloguePath);
     std::string error;
     if (!ini.WriteInteger(kGeneral, "OSStdLanguage", language, &error))
@@ -255,44 +267,83 @@ std::optional<Message> Configurator::StoreOSStdLanguage(int language) {
 }
 
 std::optional<Message> Configurator::LanguageClick(int language) {
+    ChangeScope scope(*this);
     if (auto failure = StoreOSStdLanguage(language))
         return failure;
     m_checkedLanguage = language;
     return std::nullopt;
 }
 
-EncodedCode Configurator::EncodeIDCode() const {
-    return ::EncodeIDCode(m_selections, m_catalogue.parts);
+Result<std::string> Configurator::EncodeIDCode() const {
+    return ::EncodeIDCode(m_choice, *m_snapshot);
 }
 
 std::optional<Message> Configurator::ApplyIDCode(const std::string& prefixedCode) {
     if (prefixedCode.empty())
         return std::nullopt;
-    const std::string error = DecodeIDCode(prefixedCode, m_catalogue.parts, *this);
-    if (!error.empty())
-        return Message::Error(error);
+    ChangeScope scope(*this);
+    if (const Result<void> decoded = DecodeIDCode(prefixedCode, *m_snapshot, *this); !decoded)
+        return Message::Error(decoded.error().message);
     ApplyHMIVisibility();
     CheckConfiguration();
     return std::nullopt;
 }
 
-OrderListBuild Configurator::BuildOrderlist(const OrderListDesign& design) {
-    const OrderListInput input{
-        m_selections,         m_catalogue.parts,     m_showPricesChecked,          m_catalogue.priceBase,
-        m_catalogue.currency, m_catalogue.priceDate, m_catalogue.decimalSeparator, m_customer};
-    OrderListBuild build = ComposeOrderList(input, design);
-    if (build.ok)
-        m_customer[CustomerRecord::Code] = build.list.code;
+std::optional<Message> Configurator::EnterIDCode(const std::string& typed) {
+    ChangeScope scope(*this);
+    const std::string code = NormalizeTypedCode(typed);
+    if (auto failure = ApplyIDCode(code))
+        return failure;
+    const Result<OrderList> build = BuildOrderlist();
+    const Result<void> same =
+        CheckRoundTrip(code, build ? Result<std::string>(build->code) : Result<std::string>(build.error()));
+    if (!same)
+        return Message::Error(same.error().message);
+    return std::nullopt;
+}
+
+Result<OrderList> Configurator::BuildOrderlist(const OrderListDesign& design) {
+    const OrderListInput input{m_choice, *m_snapshot, m_showPricesChecked, m_customer};
+    Result<OrderList> build = ComposeOrderList(input, design);
+    if (build) {
+        ChangeScope scope(*this);
+        m_customer[CustomerRecord::Code] = build->code;
+    }
     return build;
 }
 
+std::string Configurator::ProposedOrderListName() const {
+    return m_customerFile.empty() ? std::string(".rtf") : paths::ReplaceExtension(m_customerFile, ".rtf");
+}
+
+bool Configurator::OrderListSaved(const std::string& rtfPath) {
+    // The order now has a name: the next File Save writes its customer file beside the list.
+    if (!m_customerFile.empty())
+        return false;
+    SetCustomerFile(paths::ReplaceExtension(rtfPath, ".CST"));
+    return true;
+}
+
+std::optional<Message> Configurator::CustomerFieldsWarning(const CustomerRecord& fields) {
+    if (fields.HasRequiredFields())
+        return std::nullopt;
+    return Message{Message::Kind::Warning, kMissingCustomerFieldsText, Message::Buttons::AbortIgnore};
+}
+
+void Configurator::SetCustomerFile(const std::string& path) {
+    ChangeScope scope(*this);
+    m_customerFile = path;
+}
+
 void Configurator::StoreCustomerFields(const CustomerRecord& fields) {
+    ChangeScope scope(*this);
     for (int f = CustomerRecord::Company1; f < CustomerRecord::Code; ++f)
         m_customer.fields[f] = fields.fields[f];
     m_customerDataFlag = true;
 }
 
 std::vector<Message> Configurator::OpenCustomerFile(const std::string& path) {
+    ChangeScope scope(*this);
     std::vector<Message> messages;
     std::string error;
     const CustomerRecord record = ReadCustomerFile(path, &error);
@@ -309,11 +360,11 @@ std::vector<Message> Configurator::OpenCustomerFile(const std::string& path) {
 }
 
 std::optional<Message> Configurator::PrepareSave() {
-    if (CheckConfiguration() != kCheckPassed)
+    ChangeScope scope(*this);
+    if (CheckConfiguration() != CheckResult::Passed)
         return Message::Information(kSaveRefusedText);
-    const OrderListBuild build = BuildOrderlist();
-    if (!build.ok)
-        return Message::Error(build.error);
+    if (const Result<OrderList> build = BuildOrderlist(); !build)
+        return Message::Error(build.error().message);
     return std::nullopt;
 }
 

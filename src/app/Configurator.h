@@ -1,12 +1,15 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Message.h"
 #include "catalogue/Catalogue.h"
-#include "config/Selections.h"
+#include "config/Choice.h"
+#include "config/ConfigurationCheck.h"
 #include "customer/CustomerRecord.h"
 #include "idcode/IDCode.h"
 #include "orderlist/OrderList.h"
@@ -23,12 +26,15 @@ inline constexpr const char* kSaveRefusedText =
     "Configuration is incorrect! Please press 'Test Configuration' button for details!";
 inline constexpr const char* kPriceBoxCaption = "Price of unit";
 
-// The main window's state and its commands, without any widget: the loaded catalogue,
-// every selection control, the status display, the price box, the settings' check marks
-// and the customer record. The widgets mirror it after every command.
+// The main window's state and its commands, without any widget: the loaded catalogue (as a
+// shared snapshot), the user's choice, the status display, the price box, the settings' check
+// marks and the customer record. The widgets mirror it whenever it tells them it changed.
 class Configurator : private SelectionSink {
   public:
     Configurator() = default;
+
+    // Called once after every command that changed the state (not once per inner step).
+    void SetChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
 
     // Reads the catalogue and the price file, fills every control and sets the start
     // selections. Result 0, 1 (catalogue missing or unreadable) or 3 (a price is not a number).
@@ -43,7 +49,10 @@ class Configurator : private SelectionSink {
 
     const Catalogue& catalogue() const { return m_catalogue; }
     const std::string& cataloguePath() const { return m_cataloguePath; }
-    const Selections& selections() const { return m_selections; }
+    // The catalogue as the controls show it; shared, never changed after loading.
+    const std::shared_ptr<const CatalogueSnapshot>& snapshot() const { return m_snapshot; }
+    const Choice& choice() const { return m_choice; }
+    Configuration configuration() const { return Configuration(m_choice, *m_snapshot); }
 
     // A user's change of a control: takes the selection and runs the control's handler
     // (the check; HMIChange also sets the ZEV-Azo's visibility; OSLanguage runs nothing).
@@ -59,7 +68,8 @@ class Configurator : private SelectionSink {
     void SetPCIChecked(bool checked) override;
 
     void HMIChange();
-    int CheckConfiguration();
+    // Reads the rule sections, completes a Profibus pair, evaluates and stores the verdict.
+    CheckResult CheckConfiguration();
     void UpdateUnitPrice();
     std::optional<Message> ShowPricesClick();
     std::optional<Message> SetStdConfigExecute();
@@ -68,7 +78,7 @@ class Configurator : private SelectionSink {
     std::optional<Message> LanguageClick(int language);
 
     // Status display.
-    int checkResult() const { return m_checkResult; }
+    CheckResult checkResult() const { return m_checkResult; }
     const std::string& statusText() const { return m_statusText; }
     bool errorDisplay() const { return m_errorDisplay; }
     bool showOrderListEnabled() const { return !m_errorDisplay; }
@@ -89,21 +99,31 @@ class Configurator : private SelectionSink {
     int checkedLanguage() const { return m_checkedLanguage; }
 
     // ID code.
-    EncodedCode EncodeIDCode() const;
+    Result<std::string> EncodeIDCode() const;
     // Sets the selections from a prefixed code, then brings the ZEV-Azo's visibility, the
     // status display and the price up to date. A message when the code is too short.
     std::optional<Message> ApplyIDCode(const std::string& prefixedCode);
+    // The ID-code dialog's OK and the companion's decode: applies a typed code, composes the
+    // order list and tells whether the code stands for the configuration it produced.
+    std::optional<Message> EnterIDCode(const std::string& typed);
 
     // Composes the order list; on success the code is stored as the customer's Code.
-    OrderListBuild BuildOrderlist(const OrderListDesign& design = {});
+    Result<OrderList> BuildOrderlist(const OrderListDesign& design = {});
+    // The name the order list's Save To Disk proposes: beside the customer file.
+    std::string ProposedOrderListName() const;
+    // After the order list was saved: an order without a customer file gets one beside the
+    // list. True when the customer file changed.
+    bool OrderListSaved(const std::string& rtfPath);
 
     // Customer record and files.
     const CustomerRecord& customer() const { return m_customer; }
     const std::string& customerFile() const { return m_customerFile; }
     bool customerDataFlag() const { return m_customerDataFlag; }
-    // The customer dialog's OK: stores the eight texts (Code untouched) and sets the flag.
+    // The customer dialog's OK: the warning to show first when a required field is empty.
+    static std::optional<Message> CustomerFieldsWarning(const CustomerRecord& fields);
+    // Stores the eight texts (Code untouched) and sets the flag.
     void StoreCustomerFields(const CustomerRecord& fields);
-    void SetCustomerFile(const std::string& path) { m_customerFile = path; }
+    void SetCustomerFile(const std::string& path);
     // Open: the record and the code of the file; the configuration through its code.
     std::vector<Message> OpenCustomerFile(const std::string& path);
     // Save's first steps: the check and the order list; a message when the check refuses.
@@ -114,7 +134,18 @@ class Configurator : private SelectionSink {
     std::string WindowTitle() const;
 
   private:
-    const Selections& CurrentSelections() const override { return m_selections; }
+    // Notifies the listener when the outermost command ends.
+    class ChangeScope {
+      public:
+        explicit ChangeScope(Configurator& owner) : m_owner(owner) { ++m_owner.m_commandDepth; }
+        ~ChangeScope();
+        ChangeScope(const ChangeScope&) = delete;
+        ChangeScope& operator=(const ChangeScope&) = delete;
+
+      private:
+        Configurator& m_owner;
+    };
+
     void RunHandler(Group group);
     void ApplyHMIVisibility();
     void ShowPricesToggle();
@@ -122,9 +153,10 @@ class Configurator : private SelectionSink {
 
     Catalogue m_catalogue;
     std::string m_cataloguePath;
-    Selections m_selections;
+    std::shared_ptr<const CatalogueSnapshot> m_snapshot = std::make_shared<CatalogueSnapshot>();
+    Choice m_choice;
 
-    int m_checkResult = 0;
+    CheckResult m_checkResult = CheckResult::Passed;
     std::string m_statusText;
     bool m_errorDisplay = false;
     int m_checkRuns = 0;
@@ -141,4 +173,7 @@ class Configurator : private SelectionSink {
     CustomerRecord m_customer;
     std::string m_customerFile;
     bool m_customerDataFlag = false;
+
+    std::function<void()> m_changed;
+    int m_commandDepth = 0;
 };

@@ -1,15 +1,11 @@
 #include <exception>
+#include <memory>
 
 #include "app/Configurator.h"
 #include "app/ui/Application.h"
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
-#include "app/ui/TAboutBox.h"
 #include "app/ui/TForm1.h"
-#include "customer/ui/TFoCustomer.h"
-#include "dialogs/ui/TNewVersionBox.h"
-#include "idcode/ui/TFoIDCode.h"
-#include "orderlist/ui/TFoOrderlist.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -19,42 +15,24 @@ struct ProcessExit {
     int code;
 };
 
-void DeleteWindows() {
-    delete Form1;
-    Form1 = nullptr;
-    FoOrderlist = nullptr;
-    AboutBox = nullptr;
-    FoCustomer = nullptr;
-    FoIDCode = nullptr;
-    NewVersionBox = nullptr;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     MessageBoxPresenter presenter;
     Application app(argc, argv, presenter);
+    std::unique_ptr<TForm1> form;
     try {
         QApplication::setApplicationName(QLatin1String(kApplicationTitle));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
         const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS")};
         // The secondary windows belong to the main window and go with it.
-        Form1 = new TForm1(files, presenter, [](int code) { throw ProcessExit{code}; });
-        FoOrderlist = new TFoOrderlist(Form1->core(), presenter, Form1);
-        AboutBox = new TAboutBox(&Form1->core(), Form1);
-        FoCustomer = new TFoCustomer(Form1->core(), presenter, Form1);
-        FoIDCode = new TFoIDCode(Form1->core(), presenter, Form1);
-        NewVersionBox = new TNewVersionBox(&presenter, Form1);
+        form = std::make_unique<TForm1>(files, presenter, [](int code) { throw ProcessExit{code}; });
     } catch (const ProcessExit& exit) {
-        DeleteWindows();
         return exit.code;
     } catch (const std::exception& e) {
-        DeleteWindows();
         presenter.Show(Message::Error(e.what()), nullptr);
         return 0;
     }
-    Form1->show();
-    const int result = QApplication::exec();
-    DeleteWindows();
-    return result;
+    form->show();
+    return QApplication::exec();
 }

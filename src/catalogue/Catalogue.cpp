@@ -29,16 +29,16 @@ std::vector<std::string> ReadGroup(const TIniFile& ini, const char* section, con
 LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath,
                           Catalogue& catalogue) {
     if (!paths::Exists(cataloguePath))
-        return {kCatalogueMissing, {}};
+        return {LoadResult::CatalogueMissing, {}};
     const TIniFile ini(cataloguePath);
     if (!ini.Readable())
-        return {kCatalogueMissing, ini.ReadError()};
+        return {LoadResult::CatalogueMissing, ini.ReadError()};
 
     catalogue.pricesPresent = paths::Exists(pricePath);
     const TIniFile prices(pricePath);
     // Otherwise the first price would be blamed for a file that could not be read at all.
     if (catalogue.pricesPresent && !prices.Readable())
-        return {kBadPrice, prices.ReadError()};
+        return {LoadResult::BadPrice, prices.ReadError()};
 
     catalogue.currency = prices.ReadString("General", "Currency", "EUR");
     catalogue.priceBase = prices.ReadString("General", "PriceBase", "EN");
@@ -60,7 +60,7 @@ LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& p
         part.price = prices.ReadString("Prices", part.orderNumber, "");
         part.index = ini.ReadString("Index", part.orderNumber, "");
         if (catalogue.pricesPresent && !numbers::ParseDecimal(part.price, catalogue.decimalSeparator)) {
-            LoadOutcome bad{kBadPrice,
+            LoadOutcome bad{LoadResult::BadPrice,
                             "Price of " + part.orderNumber + " in " + pricePath + ": \"" + part.price + "\""};
             catalogue.parts.Set(n, std::move(part));
             return bad;

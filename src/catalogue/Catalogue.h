@@ -38,15 +38,16 @@ struct Catalogue {
     std::vector<MissingOrderNumber> missing;
 };
 
-enum LoadResult { kLoaded = 0, kCatalogueMissing = 1, kBadPrice = 3 };
+// The numbers are the program's exit codes for a failed start.
+enum class LoadResult { Loaded = 0, CatalogueMissing = 1, BadPrice = 3 };
 
 struct LoadOutcome {
-    int result = kLoaded;
+    LoadResult result = LoadResult::Loaded;
     // Why the catalogue could not be read, or which price is not a number.
     std::string detail;
 };
 
 // Reads both files into catalogue. The price file may be absent (no-price mode).
-// On a result other than kLoaded the catalogue holds what was read up to the failure.
+// On a result other than Loaded the catalogue holds what was read up to the failure.
 LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath,
                           Catalogue& catalogue);

@@ -11,15 +11,13 @@
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "platform/TIniFile.h"
+#include "platform/Text.h"
 
 namespace {
 
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 4;
 constexpr int kExitUsage = 64;
-
-constexpr const char* kCodeMismatchText =
-    "The ID-Code you entered does not describe a correct configuration of VK72! \nPlease check your input.";
 
 constexpr const char* kUsage =
     "usage: kitbuilder-cli [--catalogue FILE] [--prices FILE | --no-prices] COMMAND [ARGS...]\n"
@@ -56,13 +54,6 @@ struct Assignment {
     int index = 0;
 };
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 Assignment ParseAssignment(const std::string& text, const Configurator& configurator) {
     const auto equals = text.find('=');
     if (equals == std::string::npos)
@@ -82,7 +73,7 @@ Assignment ParseAssignment(const std::string& text, const Configurator& configur
     }
     if (!GroupByControlName(name, assignment.group))
         throw UsageError{"unknown control \"" + name + "\""};
-    const int count = static_cast<int>(configurator.selections()[assignment.group].items.size());
+    const int count = configurator.snapshot()->Count(assignment.group);
     if (index < -1 || index >= count)
         throw UsageError{name + " has the entries 0 to " + std::to_string(count - 1) + " (or -1), not " +
                          value};
@@ -97,21 +88,23 @@ void Apply(Configurator& configurator, const Assignment& assignment) {
 }
 
 void PrintReport(Configurator& configurator, std::ostream& out) {
-    const Selections& s = configurator.selections();
+    const Choice& choice = configurator.choice();
+    const Configuration config = configurator.configuration();
     for (const auto& info : AllGroups()) {
         if (info.group == Group::HMI) {
-            out << "PCI\t" << (s.pciChecked ? 1 : 0) << '\t' << s.pciCaption << '\n';
+            out << "PCI\t" << (choice.pciChecked ? 1 : 0) << '\t' << configurator.snapshot()->extensionCaption
+                << '\n';
         }
-        const auto& list = s[info.group];
-        out << info.controlName << '\t' << list.index << '\t' << (list.HasSelection() ? list.Text() : "")
-            << '\n';
+        out << info.controlName << '\t' << choice[info.group] << '\t'
+            << (config.HasSelection(info.group) ? config.Text(info.group) : "") << '\n';
     }
-    out << "ZEV-Azo\t" << (s.azoVisible ? "shown" : "hidden") << '\n';
-    out << "Result\t" << configurator.checkResult() << '\n';
+    out << "ZEV-Azo\t" << (choice.azoVisible ? "shown" : "hidden") << '\n';
+    out << "Result\t" << static_cast<int>(configurator.checkResult()) << '\n';
     out << "Status\t" << configurator.statusText() << '\n';
-    out << "Price\t" << Trim(configurator.priceText()) << '\t' << Trim(configurator.currencyText()) << '\n';
-    const OrderListBuild build = configurator.BuildOrderlist();
-    out << "Code\t" << (build.ok ? build.list.code : "") << '\n';
+    out << "Price\t" << text::Trim(configurator.priceText()) << '\t'
+        << text::Trim(configurator.currencyText()) << '\n';
+    const Result<OrderList> build = configurator.BuildOrderlist();
+    out << "Code\t" << (build ? build->code : "") << '\n';
 }
 
 // KITBUILDER.INI in the companion's own folder, found without regard to case.
@@ -120,12 +113,6 @@ std::string DefaultCatalogue() {
     const auto slash = self.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : self.substr(0, slash + 1);
     return paths::ResolveCaseInsensitive(folder + "KITBUILDER.INI");
-}
-
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
 }
 
 class Cli {
@@ -190,9 +177,9 @@ class Cli {
             return Lint();
         Configurator configurator;
         const LoadOutcome outcome = configurator.LoadCatalogue(m_cataloguePath, m_pricePath);
-        if (outcome.result != kLoaded) {
+        if (outcome.result != LoadResult::Loaded) {
             m_err << Configurator::LoadFailureText(outcome) << '\n';
-            return outcome.result;
+            return static_cast<int>(outcome.result);
         }
         if (auto warning = configurator.LoadWarning())
             m_err << "warning: " << warning->text << '\n';
@@ -207,13 +194,13 @@ class Cli {
 
     int Lint() {
         if (!paths::Exists(m_cataloguePath)) {
-            m_err << Configurator::LoadFailureText({kCatalogueMissing, {}}) << '\n';
-            return kCatalogueMissing;
+            m_err << Configurator::LoadFailureText({LoadResult::CatalogueMissing, {}}) << '\n';
+            return static_cast<int>(LoadResult::CatalogueMissing);
         }
         const TIniFile probe(m_cataloguePath);
         if (!probe.Readable()) {
-            m_err << Configurator::LoadFailureText({kCatalogueMissing, probe.ReadError()}) << '\n';
-            return kCatalogueMissing;
+            m_err << Configurator::LoadFailureText({LoadResult::CatalogueMissing, probe.ReadError()}) << '\n';
+            return static_cast<int>(LoadResult::CatalogueMissing);
         }
         int errors = 0, warnings = 0;
         for (const auto& finding : LintCatalogue(m_cataloguePath, m_pricePath)) {
@@ -225,25 +212,11 @@ class Cli {
         return errors == 0 ? kExitOk : kExitFailure;
     }
 
-    int Decode(Configurator& configurator, std::string code) {
-        // The ID-code dialog turns every letter into a capital; so does this command. A code
-        // given without its prefix gets it.
-        code = Upper(code);
-        if (code.size() == kIDCodeLength)
-            code = kIDCodePrefix + code;
-        if (auto failure = configurator.ApplyIDCode(code)) {
-            PrintReport(configurator, m_out);
-            m_err << failure->text << '\n';
-            return kExitFailure;
-        }
-        const OrderListBuild build = configurator.BuildOrderlist();
+    int Decode(Configurator& configurator, const std::string& code) {
+        const auto failure = configurator.EnterIDCode(code);
         PrintReport(configurator, m_out);
-        if (!build.ok) {
-            m_err << build.error << '\n';
-            return kExitFailure;
-        }
-        if (Upper(build.list.code) != Upper(code)) {
-            m_err << kCodeMismatchText << '\n';
+        if (failure) {
+            m_err << failure->text << '\n';
             return kExitFailure;
         }
         return kExitOk;
@@ -289,26 +262,26 @@ class Cli {
                 return kExitFailure;
         }
         if (code) {
-            if (auto failure = configurator.ApplyIDCode(Upper(*code))) {
+            if (auto failure = configurator.ApplyIDCode(text::UpperCode(*code))) {
                 m_err << failure->text << '\n';
                 return kExitFailure;
             }
         }
         for (const auto& assignment : assignments)
             Apply(configurator, assignment);
-        if (configurator.CheckConfiguration() != kCheckPassed) {
+        if (configurator.CheckConfiguration() != CheckResult::Passed) {
             m_err << configurator.statusText() << '\n';
             return kExitFailure;
         }
-        const OrderListBuild build = configurator.BuildOrderlist();
-        if (!build.ok) {
-            m_err << build.error << '\n';
+        const Result<OrderList> build = configurator.BuildOrderlist();
+        if (!build) {
+            m_err << build.error().message << '\n';
             return kExitFailure;
         }
-        m_out << build.list.PlainText();
+        m_out << build->PlainText();
         if (rtf) {
             std::string error;
-            if (!WriteFileSafely(*rtf, build.list.rtf, &error)) {
+            if (!WriteFileSafely(*rtf, build->rtf, &error)) {
                 m_err << error << '\n';
                 return kExitFailure;
             }

@@ -9,6 +9,7 @@
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/TIniFile.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -22,13 +23,6 @@ bool IsListPositionGroup(Group g) {
 
 std::string Quote(const std::string& text) {
     return "\"" + text + "\"";
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 class Linter {
@@ -169,7 +163,7 @@ class Linter {
                       std::string("missing: the list starts with german, english, french, dutch, italian, "
                                   "spanish; expected ") +
                           Quote(kStandardLanguages[i]));
-            else if (!EqualNoCase(languages[i], kStandardLanguages[i]))
+            else if (!text::EqualNoCase(languages[i], kStandardLanguages[i]))
                 Error(where, Quote(languages[i]) + " found where " + Quote(kStandardLanguages[i]) +
                                  " belongs (the language commands select by position)");
         }
@@ -246,19 +240,19 @@ class Linter {
 
     void ProveIDCode() {
         Configurator base;
-        if (base.LoadCatalogue(m_cataloguePath, "").result != kLoaded)
+        if (base.LoadCatalogue(m_cataloguePath, "").result != LoadResult::Loaded)
             return;
         base.StartUp(false);
         for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
-            if (base.selections()[g].index < 0)
+            if (base.choice()[g] < 0)
                 base.SetRadioIndex(g, 0);
         for (Group g : {Group::HMI, Group::Power, Group::Display, Group::HMICable})
-            if (base.selections()[g].index < 0)
+            if (base.choice()[g] < 0)
                 base.SetListIndex(g, 0);
         base.CheckConfiguration();
 
         for (const auto& info : AllGroups()) {
-            const auto& items = base.selections()[info.group].items;
+            const auto& items = base.snapshot()->Items(info.group);
             const int first = info.kind == ControlKind::SlotList ? 1 : 0;
             for (int i = first; i < static_cast<int>(items.size()); ++i) {
                 const int key = info.kind == ControlKind::SlotList ? i - 1 : i;
@@ -271,46 +265,47 @@ class Linter {
                       items[static_cast<std::size_t>(i)]);
             }
         }
-        if (!base.selections().pciCaption.empty()) {
+        const std::string& card = base.snapshot()->extensionCaption;
+        if (!card.empty()) {
             Configurator trial = base;
             trial.SetPCIChecked(true);
-            Prove(base, trial, "Extension/0", base.selections().pciCaption);
+            Prove(base, trial, "Extension/0", card);
         }
     }
 
     void Prove(const Configurator& base, const Configurator& trial, const std::string& where,
                const std::string& option) {
-        const EncodedCode first = trial.EncodeIDCode();
-        if (!first.ok) {
-            Error(where, "option " + Quote(option) + ": " + first.error);
+        const Result<std::string> first = trial.EncodeIDCode();
+        if (!first) {
+            Error(where, "option " + Quote(option) + ": " + first.error().message);
             return;
         }
-        const std::string code = kIDCodePrefix + first.code;
+        const std::string code = kIDCodePrefix + *first;
         Configurator decoded = base;
         if (auto failure = decoded.ApplyIDCode(code)) {
             Error(where, "option " + Quote(option) + ": " + failure->text);
             return;
         }
-        const EncodedCode second = decoded.EncodeIDCode();
-        if (!second.ok || second.code != first.code) {
+        const Result<std::string> second = decoded.EncodeIDCode();
+        if (!second || *second != *first) {
             Error(where, "option " + Quote(option) + " does not survive the ID code: " + code +
-                             " reads back as " + (second.ok ? kIDCodePrefix + second.code : second.error));
+                             " reads back as " + (second ? kIDCodePrefix + *second : second.error().message));
             return;
         }
+        const Configuration want = trial.configuration();
+        const Configuration got = decoded.configuration();
         for (const auto& info : AllGroups()) {
-            const auto& want = trial.selections()[info.group];
-            const auto& got = decoded.selections()[info.group];
-            if (want.index != got.index) {
+            if (want.choice()[info.group] != got.choice()[info.group]) {
                 Error(where, "option " + Quote(option) + " does not survive the ID code " + code + ": " +
-                                 info.controlName + " reads back as " + Quote(got.Text()) + " instead of " +
-                                 Quote(want.Text()));
+                                 info.controlName + " reads back as " + Quote(got.Text(info.group)) +
+                                 " instead of " + Quote(want.Text(info.group)));
                 return;
             }
         }
-        if (trial.selections().pciChecked != decoded.selections().pciChecked)
+        if (want.choice().pciChecked != got.choice().pciChecked)
             Error(where, "option " + Quote(option) + " does not survive the ID code " + code +
                              ": the extension card reads back " +
-                             (decoded.selections().pciChecked ? "checked" : "unchecked"));
+                             (got.choice().pciChecked ? "checked" : "unchecked"));
     }
 
     TIniFile m_ini;

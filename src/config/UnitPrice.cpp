@@ -1,9 +1,10 @@
 #include "config/UnitPrice.h"
 
-#include "catalogue/PartTable.h"
 #include "platform/Numbers.h"
 
-std::string ComputeUnitPrice(const Selections& selections, const PartTable& parts, char separator) {
+std::string ComputeUnitPrice(const Choice& choice, const CatalogueSnapshot& catalogue) {
+    const Configuration config(choice, catalogue);
+    const char separator = catalogue.decimalSeparator;
     double amount = 0.0;
     // Runs on every click: a price that is not a number is left out rather than raised.
     const auto add = [&](const Part* part) {
@@ -14,14 +15,14 @@ std::string ComputeUnitPrice(const Selections& selections, const PartTable& part
     };
 
     for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
-        add(selections.SelectedPart(g, parts));
-    if (selections.pciChecked)
-        add(selections.ExtensionPart(parts));
+        add(config.SelectedPart(g));
+    if (choice.pciChecked)
+        add(config.ExtensionPart());
     for (int n = 1; n <= 10; ++n)
-        if (selections.SlotHasOwnModule(n))
-            add(selections.SelectedPart(Slot(n), parts));
+        if (config.SlotHasOwnModule(n))
+            add(config.SelectedPart(Slot(n)));
     for (Group g : {Group::HMI, Group::Power, Group::Display, Group::HMICable})
-        add(selections.SelectedPart(g, parts));
+        add(config.SelectedPart(g));
 
     return numbers::FormatGeneral(amount, separator);
 }

@@ -16,6 +16,13 @@ const char* CustomerRecord::LabelCaption(Field f) {
     return kKeys[f];
 }
 
+bool CustomerRecord::HasRequiredFields() const {
+    for (Field f : {Company1, Name1, Street, City})
+        if (fields[f].empty())
+            return false;
+    return true;
+}
+
 CustomerRecord ReadCustomerFile(const std::string& path, std::string* error) {
     CustomerRecord record;
     const TIniFile ini(path);

@@ -12,11 +12,17 @@ struct CustomerRecord {
     std::string& operator[](Field f) { return fields[f]; }
     const std::string& operator[](Field f) const { return fields[f]; }
 
+    // Company1, Name1, Street and City: an order without them needs the user's word.
+    bool HasRequiredFields() const;
+
     // Key names in the customer file, in the order they are written.
     static const char* KeyName(Field f);
     // Captions of the customer dialog's labels; the order list uses them as row titles.
     static const char* LabelCaption(Field f);
 };
+
+inline constexpr const char* kMissingCustomerFieldsText =
+    "At least Company1, Name1, Street and City should be entered!";
 
 // Reads section Data of a customer file; missing keys, section or file give empty texts.
 // An unreadable file (a folder, no permission) sets *error to a message naming it.

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "catalogue/PartTable.h"
+#include "platform/Text.h"
 
 namespace {
 
@@ -15,29 +15,11 @@ std::size_t SlotPlace(int n) {
 
 class Encoder {
   public:
-    Encoder(const Selections& selections, const PartTable& parts)
-        : m_selections(selections), m_parts(parts) {}
+    explicit Encoder(const Configuration& config) : m_config(config) {}
 
     // Writes the ID-code character of the group's selected part at the place.
-    bool PutGroup(std::size_t place, Group group) {
-        const char* name = Info(group).controlName;
-        const OptionList& list = m_selections[group];
-        if (!list.HasSelection())
-            return Fail(std::string("the group ") + name + " has no selection.");
-        const Part* part = m_parts.ByDescription(list.Text());
-        if (!part)
-            return Fail("the entry \"" + list.Text() + "\" of the group " + name +
-                        " names no part in the catalogue.");
-        return PutPart(place, *part);
-    }
-
-    bool PutExtensionCard(std::size_t place) {
-        const Part* card = m_selections.ExtensionPart(m_parts);
-        if (!card)
-            return Fail("the extension card \"" + m_selections.pciCaption +
-                        "\" names no part in the catalogue.");
-        return PutPart(place, *card);
-    }
+    bool PutGroup(std::size_t place, Group group) { return PutPart(place, m_config.RequiredPart(group)); }
+    bool PutExtensionCard(std::size_t place) { return PutPart(place, m_config.RequiredExtensionPart()); }
 
     void Put(std::size_t place, char c) { m_code[place - 1] = c; }
 
@@ -45,7 +27,10 @@ class Encoder {
     const std::string& error() const { return m_error; }
 
   private:
-    bool PutPart(std::size_t place, const Part& part) {
+    bool PutPart(std::size_t place, const Result<const Part*>& found) {
+        if (!found)
+            return Fail(found.error().message);
+        const Part& part = **found;
         if (part.index.empty())
             return Fail("the part \"" + part.description + "\" (order number " + part.orderNumber +
                         ") has no Index character in the catalogue.");
@@ -58,36 +43,35 @@ class Encoder {
         return false;
     }
 
-    const Selections& m_selections;
-    const PartTable& m_parts;
+    const Configuration& m_config;
     std::string m_code = kIDCodeStart;
     std::string m_error;
 };
 
-bool EncodeAll(Encoder& encoder, const Selections& selections) {
+bool EncodeAll(Encoder& encoder, const Configuration& config) {
     if (!encoder.PutGroup(1, Group::Housing) || !encoder.PutGroup(2, Group::Power) ||
         !encoder.PutGroup(3, Group::Processor) || !encoder.PutGroup(4, Group::RAM) ||
         !encoder.PutGroup(7, Group::OS))
         return false;
 
-    const OptionList& language = selections[Group::OSLanguage];
-    const int languageNumber = language.HasSelection() ? language.index + 1 : 0;
+    const int languageNumber =
+        config.HasSelection(Group::OSLanguage) ? config.choice()[Group::OSLanguage] + 1 : 0;
     // One place holds the language: from the tenth language on only the first digit fits.
     encoder.Put(8, std::to_string(languageNumber).front());
 
-    if (selections.pciChecked && !encoder.PutExtensionCard(9))
+    if (config.choice().pciChecked && !encoder.PutExtensionCard(9))
         return false;
     if (!encoder.PutGroup(10, Group::HMI))
         return false;
 
     for (int n = 1; n <= 10; ++n) {
-        if (!selections.SlotHasOwnModule(n))
+        if (!config.SlotHasOwnModule(n))
             continue;
         if (!encoder.PutGroup(SlotPlace(n), Slot(n)))
             return false;
     }
 
-    if (selections.azoVisible)
+    if (config.choice().azoVisible)
         return encoder.PutGroup(25, Group::Display) && encoder.PutGroup(26, Group::HMICable);
     return true;
 }
@@ -100,11 +84,11 @@ int ListPosition(char c) {
 
 // Selects the first entry whose part has exactly this one-character Index; without one
 // the selection stays as it is.
-void SelectByMatch(Group group, char c, const PartTable& parts, SelectionSink& sink) {
+void SelectByMatch(Group group, char c, const CatalogueSnapshot& catalogue, SelectionSink& sink) {
     const std::string wanted(1, c);
-    const auto& items = sink.CurrentSelections()[group].items;
+    const auto& items = catalogue.Items(group);
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const Part* part = parts.ByDescription(items[i]);
+        const Part* part = catalogue.parts.ByDescription(items[i]);
         if (part && part->index == wanted) {
             sink.SetListIndex(group, static_cast<int>(i));
             return;
@@ -114,26 +98,23 @@ void SelectByMatch(Group group, char c, const PartTable& parts, SelectionSink& s
 
 } // namespace
 
-EncodedCode EncodeIDCode(const Selections& selections, const PartTable& parts) {
-    Encoder encoder(selections, parts);
-    EncodedCode result;
-    if (!EncodeAll(encoder, selections)) {
-        result.error = encoder.error();
-        return result;
-    }
-    result.ok = true;
-    result.code = encoder.code();
-    return result;
+Result<std::string> EncodeIDCode(const Choice& choice, const CatalogueSnapshot& catalogue) {
+    const Configuration config(choice, catalogue);
+    Encoder encoder(config);
+    if (!EncodeAll(encoder, config))
+        return Error{encoder.error()};
+    return encoder.code();
 }
 
-std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts, SelectionSink& sink) {
+Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapshot& catalogue,
+                          SelectionSink& sink) {
     if (prefixedCode.empty())
         return {};
     if (prefixedCode.size() < kIDCodeDecodedLength)
-        return "The ID code \"" + prefixedCode + "\" is too short: it needs " +
-               std::to_string(kIDCodeDecodedLength) + " characters (\"" + kIDCodePrefix +
-               "\" and the code up to the cable length), but has " + std::to_string(prefixedCode.size()) +
-               ". Nothing was changed.";
+        return Error{"The ID code \"" + prefixedCode + "\" is too short: it needs " +
+                     std::to_string(kIDCodeDecodedLength) + " characters (\"" + kIDCodePrefix +
+                     "\" and the code up to the cable length), but has " +
+                     std::to_string(prefixedCode.size()) + ". Nothing was changed."};
 
     // Characters of the prefixed code, counted from 1.
     auto at = [&prefixedCode](std::size_t n) { return prefixedCode[n - 1]; };
@@ -151,17 +132,30 @@ std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts
     else if (at(14) == '1')
         sink.SetPCIChecked(true);
 
-    SelectByMatch(Group::HMI, at(15), parts, sink);
+    SelectByMatch(Group::HMI, at(15), catalogue, sink);
 
     for (int n = 1; n <= 10; ++n)
         sink.SetListIndex(Slot(n), 0);
     for (int n = 1; n <= 10; ++n) {
         const char c = at(kPrefixLength + SlotPlace(n));
         if (c != '0')
-            SelectByMatch(Slot(n), c, parts, sink);
+            SelectByMatch(Slot(n), c, catalogue, sink);
     }
 
-    SelectByMatch(Group::Display, at(30), parts, sink);
-    SelectByMatch(Group::HMICable, at(31), parts, sink);
+    SelectByMatch(Group::Display, at(30), catalogue, sink);
+    SelectByMatch(Group::HMICable, at(31), catalogue, sink);
+    return {};
+}
+
+std::string NormalizeTypedCode(const std::string& typed) {
+    const std::string code = text::UpperCode(typed);
+    return code.size() == kIDCodeLength ? kIDCodePrefix + code : code;
+}
+
+Result<void> CheckRoundTrip(const std::string& typed, const Result<std::string>& producedPrefixedCode) {
+    if (!producedPrefixedCode)
+        return producedPrefixedCode.error();
+    if (text::UpperCode(*producedPrefixedCode) != text::UpperCode(typed))
+        return Error{kCodeMismatchText};
     return {};
 }

@@ -3,7 +3,6 @@
 #include <limits>
 #include <numeric>
 
-#include "catalogue/PartTable.h"
 #include "idcode/IDCode.h"
 #include "orderlist/RtfWriter.h"
 #include "platform/Numbers.h"
@@ -23,28 +22,14 @@ struct PartRow {
 
 class RowCollector {
   public:
-    explicit RowCollector(const OrderListInput& input) : m_input(input) {}
+    explicit RowCollector(const Configuration& config) : m_config(config) {}
 
     bool AddGroup(std::vector<PartRow>& rows, Group group, std::string position = {}) {
-        const char* name = Info(group).controlName;
-        const OptionList& list = m_input.selections[group];
-        if (!list.HasSelection())
-            return Fail(std::string("the group ") + name + " has no selection.");
-        const Part* part = m_input.parts.ByDescription(list.Text());
-        if (!part)
-            return Fail("the entry \"" + list.Text() + "\" of the group " + name +
-                        " names no part in the catalogue.");
-        rows.push_back({part, part->orderNumber, part->description, std::move(position)});
-        return true;
+        return Add(rows, m_config.RequiredPart(group), std::move(position));
     }
 
     bool AddExtensionCard(std::vector<PartRow>& rows) {
-        const Part* card = m_input.selections.ExtensionPart(m_input.parts);
-        if (!card)
-            return Fail("the extension card \"" + m_input.selections.pciCaption +
-                        "\" names no part in the catalogue.");
-        rows.push_back({card, card->orderNumber, card->description, {}});
-        return true;
+        return Add(rows, m_config.RequiredExtensionPart(), {});
     }
 
     // The language variants of an operating system carry the consecutive order numbers
@@ -53,22 +38,23 @@ class RowCollector {
         if (!AddGroup(rows, Group::OS))
             return false;
         PartRow& row = rows.back();
-        const OptionList& language = m_input.selections[Group::OSLanguage];
-        const long long variant = language.HasSelection() ? language.index : 0;
+        const long long variant =
+            m_config.HasSelection(Group::OSLanguage) ? m_config.choice()[Group::OSLanguage] : 0;
         const auto base = numbers::ParseWhole(row.part->orderNumber);
         if (!base || *base > std::numeric_limits<long long>::max() - variant)
             return Fail("the order number \"" + row.part->orderNumber + "\" of the operating system \"" +
                         row.part->description + "\" is not a whole number.");
         row.orderNumber = std::to_string(*base + variant);
-        if (!language.Text().empty())
-            row.description += ", " + language.Text();
+        const std::string& language = m_config.Text(Group::OSLanguage);
+        if (!language.empty())
+            row.description += ", " + language;
         return true;
     }
 
     bool Sum(const std::vector<PartRow>& rows, double& sum) {
         sum = 0.0;
         for (const PartRow& row : rows) {
-            const auto price = numbers::ParseDecimal(row.part->price, m_input.decimalSeparator);
+            const auto price = numbers::ParseDecimal(row.part->price, m_config.catalogue().decimalSeparator);
             if (!price)
                 return Fail("the price \"" + row.part->price + "\" of the part \"" + row.part->description +
                             "\" (order number " + row.part->orderNumber + ") is not a number.");
@@ -80,26 +66,34 @@ class RowCollector {
     const std::string& error() const { return m_error; }
 
   private:
+    bool Add(std::vector<PartRow>& rows, const Result<const Part*>& found, std::string position) {
+        if (!found)
+            return Fail(found.error().message);
+        const Part* part = *found;
+        rows.push_back({part, part->orderNumber, part->description, std::move(position)});
+        return true;
+    }
+
     bool Fail(const std::string& reason) {
         m_error = kBuildFailure + reason;
         return false;
     }
 
-    const OrderListInput& m_input;
+    const Configuration& m_config;
     std::string m_error;
 };
 
-bool CollectOziRows(RowCollector& collector, const Selections& selections, std::vector<PartRow>& rows) {
+bool CollectOziRows(RowCollector& collector, const Configuration& config, std::vector<PartRow>& rows) {
     if (!collector.AddGroup(rows, Group::Housing) || !collector.AddGroup(rows, Group::Power) ||
         !collector.AddGroup(rows, Group::Processor) || !collector.AddGroup(rows, Group::RAM) ||
         !collector.AddOperatingSystem(rows))
         return false;
-    if (selections.pciChecked && !collector.AddExtensionCard(rows))
+    if (config.choice().pciChecked && !collector.AddExtensionCard(rows))
         return false;
     if (!collector.AddGroup(rows, Group::HMI))
         return false;
     for (int n = 1; n <= 10; ++n) {
-        if (!selections.SlotHasOwnModule(n))
+        if (!config.SlotHasOwnModule(n))
             continue;
         if (!collector.AddGroup(rows, Slot(n), Info(Slot(n)).controlName))
             return false;
@@ -176,40 +170,37 @@ std::string OrderList::PlainText() const {
     return text;
 }
 
-OrderListBuild ComposeOrderList(const OrderListInput& input, const OrderListDesign& design) {
-    OrderListBuild build;
-    const Selections& selections = input.selections;
-    RowCollector collector(input);
+Result<OrderList> ComposeOrderList(const OrderListInput& input, const OrderListDesign& design) {
+    const Configuration config(input.choice, input.catalogue);
+    const CatalogueSnapshot& catalogue = input.catalogue;
+    const bool azoVisible = input.choice.azoVisible;
+    RowCollector collector(config);
     std::vector<PartRow> ozi;
     std::vector<PartRow> azo;
-    if (!CollectOziRows(collector, selections, ozi) ||
-        (selections.azoVisible &&
-         (!collector.AddGroup(azo, Group::Display) || !collector.AddGroup(azo, Group::HMICable)))) {
-        build.error = collector.error();
-        return build;
-    }
+    if (!CollectOziRows(collector, config, ozi) ||
+        (azoVisible &&
+         (!collector.AddGroup(azo, Group::Display) || !collector.AddGroup(azo, Group::HMICable))))
+        return Error{collector.error()};
 
-    const EncodedCode code = EncodeIDCode(selections, input.parts);
-    if (!code.ok) {
-        build.error = code.error;
-        return build;
-    }
+    const Result<std::string> code = EncodeIDCode(input.choice, catalogue);
+    if (!code)
+        return code.error();
 
     double oziSum = 0.0;
     double azoSum = 0.0;
-    if (input.pricesShown && (!collector.Sum(ozi, oziSum) || !collector.Sum(azo, azoSum))) {
-        build.error = collector.error();
-        return build;
-    }
-    auto format = [&input](double value) { return numbers::FormatGeneral(value, input.decimalSeparator); };
+    if (input.pricesShown && (!collector.Sum(ozi, oziSum) || !collector.Sum(azo, azoSum)))
+        return Error{collector.error()};
+    auto format = [&catalogue](double value) {
+        return numbers::FormatGeneral(value, catalogue.decimalSeparator);
+    };
 
-    OrderList& list = build.list;
+    OrderList list;
     Table table(list.rows);
     table(0, 0) = "Order Number";
     table(0, 1) = "Type";
     table(0, 2) = "Description";
     if (input.pricesShown)
-        table(0, 3) = "Price " + input.priceBase + " (" + input.currency + ")";
+        table(0, 3) = "Price " + catalogue.priceBase + " (" + catalogue.currency + ")";
     table(0, 4) = "Pos.";
 
     int r = 1;
@@ -221,7 +212,7 @@ OrderListBuild ComposeOrderList(const OrderListInput& input, const OrderListDesi
         ++r;
     }
 
-    if (selections.azoVisible) {
+    if (azoVisible) {
         ++r;
         for (const PartRow& row : azo)
             table.WritePart(r++, row, input.pricesShown);
@@ -236,7 +227,7 @@ OrderListBuild ComposeOrderList(const OrderListInput& input, const OrderListDesi
         }
     }
 
-    list.code = kIDCodePrefix + code.code;
+    list.code = kIDCodePrefix + *code;
     r += 2;
     table(r, 1) = "ID-Code:";
     table(r, 2) = list.code;
@@ -252,12 +243,11 @@ OrderListBuild ComposeOrderList(const OrderListInput& input, const OrderListDesi
     if (input.pricesShown) {
         ++r;
         table(r, 2) = "Date of price information:";
-        table(r, 3) = input.priceDate;
+        table(r, 3) = catalogue.priceDate;
     }
 
     list.rtf = RichTextCopy(list.rows);
     list.columnWidths = design.columnWidths;
     list.geometry = ComputeOrderListGeometry(design, static_cast<int>(list.rows.size()));
-    build.ok = true;
-    return build;
+    return list;
 }

@@ -4,10 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "config/Selections.h"
+#include "config/Choice.h"
 #include "customer/CustomerRecord.h"
-
-class PartTable;
+#include "platform/Result.h"
 
 // Sizes of the order-list window as designed, in pixels.
 struct OrderListDesign {
@@ -40,13 +39,9 @@ struct OrderListGeometry {
 OrderListGeometry ComputeOrderListGeometry(const OrderListDesign& design, int rowCount);
 
 struct OrderListInput {
-    const Selections& selections;
-    const PartTable& parts;
+    Choice choice;
+    const CatalogueSnapshot& catalogue;
     bool pricesShown = false;
-    std::string priceBase;
-    std::string currency;
-    std::string priceDate;
-    char decimalSeparator = ',';
     CustomerRecord customer;
 };
 
@@ -63,12 +58,7 @@ struct OrderList {
     std::string PlainText() const;
 };
 
-struct OrderListBuild {
-    bool ok = false;
-    std::string error; // names the group or part that kept the list from being made
-    OrderList list;
-};
-
 inline constexpr int kOrderListRows = 37;
 
-OrderListBuild ComposeOrderList(const OrderListInput& input, const OrderListDesign& design = {});
+// Fails with a message naming the group or part that kept the list from being made.
+Result<OrderList> ComposeOrderList(const OrderListInput& input, const OrderListDesign& design = {});

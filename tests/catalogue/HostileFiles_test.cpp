@@ -131,7 +131,7 @@ const Catalogue& CleanSample() {
         Configurator c;
         const LoadOutcome outcome = c.LoadCatalogue(dir.write("KITBUILDER.INI", SampleCatalogue()),
                                                     dir.write("KITBUILDER.PRS", SamplePrices()));
-        EXPECT_EQ(outcome.result, kLoaded) << outcome.detail;
+        EXPECT_EQ(outcome.result, LoadResult::Loaded) << outcome.detail;
         return c.catalogue();
     }();
     return catalogue;
@@ -168,10 +168,11 @@ TEST(HostileCatalogue, DamagedCopiesOfTheSampleLoadAsTheSample) {
         Configurator configurator;
         const LoadOutcome outcome = configurator.LoadCatalogue(dir.write("KITBUILDER.INI", c.text),
                                                                dir.write("KITBUILDER.PRS", SamplePrices()));
-        ASSERT_EQ(outcome.result, kLoaded) << c.name << ": " << outcome.detail;
+        ASSERT_EQ(outcome.result, LoadResult::Loaded) << c.name << ": " << outcome.detail;
         ExpectSameCatalogue(configurator.catalogue(), CleanSample(), c.name);
         EXPECT_TRUE(configurator.StartUp(false).empty()) << c.name;
-        EXPECT_EQ(configurator.checkResult(), kCheckPassed) << c.name << ": " << configurator.statusText();
+        EXPECT_EQ(configurator.checkResult(), CheckResult::Passed)
+            << c.name << ": " << configurator.statusText();
     }
 }
 
@@ -190,10 +191,10 @@ TEST(HostileCatalogue, FiftyMegabytesBeforeTheSampleLoadAsTheSample) {
     ASSERT_GE(fs::file_size(path), 50u << 20);
     Configurator configurator;
     const LoadOutcome outcome = configurator.LoadCatalogue(path, dir.write("KITBUILDER.PRS", SamplePrices()));
-    ASSERT_EQ(outcome.result, kLoaded) << outcome.detail;
+    ASSERT_EQ(outcome.result, LoadResult::Loaded) << outcome.detail;
     ExpectSameCatalogue(configurator.catalogue(), CleanSample(), "50 MB");
     EXPECT_TRUE(configurator.StartUp(false).empty());
-    EXPECT_EQ(configurator.checkResult(), kCheckPassed) << configurator.statusText();
+    EXPECT_EQ(configurator.checkResult(), CheckResult::Passed) << configurator.statusText();
 }
 
 TEST(HostileCatalogue, FilesWithoutACatalogueGiveAnEmptyOne) {
@@ -213,14 +214,14 @@ TEST(HostileCatalogue, FilesWithoutACatalogueGiveAnEmptyOne) {
         Configurator configurator;
         const LoadOutcome outcome =
             configurator.LoadCatalogue(dir.write("KITBUILDER.INI", c.text), dir.file("KITBUILDER.PRS"));
-        ASSERT_EQ(outcome.result, kLoaded) << c.name;
+        ASSERT_EQ(outcome.result, LoadResult::Loaded) << c.name;
         for (int slot = 0; slot < PartTable::kSlots; ++slot)
             EXPECT_TRUE(configurator.catalogue().parts[slot].orderNumber.empty())
                 << c.name << " slot " << slot;
         EXPECT_EQ(configurator.catalogue().version, "???") << c.name;
         EXPECT_TRUE(configurator.StartUp(false).empty()) << c.name;
-        EXPECT_EQ(configurator.checkResult(), kCheckIncomplete) << c.name;
-        EXPECT_EQ(configurator.EncodeIDCode().ok, false) << c.name;
+        EXPECT_EQ(configurator.checkResult(), CheckResult::Incomplete) << c.name;
+        EXPECT_FALSE(configurator.EncodeIDCode().has_value()) << c.name;
     }
 }
 
@@ -239,8 +240,8 @@ TEST_F(HostilePermissions, CataloguesThatCannotBeReadNameTheFile) {
         const std::string problem = AsUnprivilegedUser([&] {
             Configurator configurator;
             const LoadOutcome outcome = configurator.LoadCatalogue(path, prices);
-            if (outcome.result != kCatalogueMissing)
-                return "result " + std::to_string(outcome.result);
+            if (outcome.result != LoadResult::CatalogueMissing)
+                return "result " + std::to_string(static_cast<int>(outcome.result));
             const std::string text = Configurator::LoadFailureText(outcome);
             if (!text.starts_with(kCatalogueMissingText) ||
                 text.find("\"" + path + "\"") == std::string::npos)
@@ -326,7 +327,7 @@ TEST(HostilePrices, EveryPriceMalformedInTurnStopsLoadingNamingItsOrderNumber) {
         Configurator configurator;
         const LoadOutcome outcome = configurator.LoadCatalogue(catalogue, prices);
         const std::string shown = text ? text : "(no line)";
-        EXPECT_EQ(outcome.result, kBadPrice) << orderNumber << " = " << shown;
+        EXPECT_EQ(outcome.result, LoadResult::BadPrice) << orderNumber << " = " << shown;
         EXPECT_NE(outcome.detail.find(orderNumber), std::string::npos) << shown << ": " << outcome.detail;
         EXPECT_NE(outcome.detail.find(prices), std::string::npos) << shown << ": " << outcome.detail;
         EXPECT_TRUE(Configurator::LoadFailureText(outcome).starts_with(kBadPriceText)) << shown;
@@ -360,8 +361,8 @@ TEST_F(HostilePermissions, PriceFilesWithoutPricesStopLoadingNamingTheFile) {
         const std::string problem = AsUnprivilegedUser([&, &path = path, &detail = detail] {
             Configurator configurator;
             const LoadOutcome outcome = configurator.LoadCatalogue(catalogue, path);
-            if (outcome.result != kBadPrice)
-                return "result " + std::to_string(outcome.result);
+            if (outcome.result != LoadResult::BadPrice)
+                return "result " + std::to_string(static_cast<int>(outcome.result));
             if (outcome.detail.find(path) == std::string::npos ||
                 outcome.detail.find(detail) == std::string::npos)
                 return "the detail does not name the file and the reason: " + outcome.detail;
@@ -387,7 +388,7 @@ TEST(HostilePrices, DamagedCopiesOfTheSamplePricesLoadAsTheSample) {
         Configurator configurator;
         const LoadOutcome outcome = configurator.LoadCatalogue(dir.write("KITBUILDER.INI", SampleCatalogue()),
                                                                dir.write("KITBUILDER.PRS", c.text));
-        ASSERT_EQ(outcome.result, kLoaded) << c.name << ": " << outcome.detail;
+        ASSERT_EQ(outcome.result, LoadResult::Loaded) << c.name << ": " << outcome.detail;
         ExpectSameCatalogue(configurator.catalogue(), CleanSample(), c.name);
         EXPECT_EQ(configurator.catalogue().currency, CleanSample().currency) << c.name;
         EXPECT_EQ(configurator.catalogue().decimalSeparator, CleanSample().decimalSeparator) << c.name;
@@ -444,15 +445,17 @@ TEST(HostileCustomerFile, OpeningKeepsTheConfigurationValid) {
                       .LoadCatalogue(dir.write("KITBUILDER.INI", SampleCatalogue()),
                                      dir.write("KITBUILDER.PRS", SamplePrices()))
                       .result,
-                  kLoaded);
+                  LoadResult::Loaded);
         configurator.StartUp(false);
         const std::string path = dir.write("order.CST", "[Data]\nName1=Smith\nCode=" + c.code + "\n");
         const auto messages = configurator.OpenCustomerFile(path);
         EXPECT_EQ(!messages.empty(), c.message) << c.name;
         EXPECT_EQ(configurator.customerFile(), path) << c.name;
         EXPECT_EQ(configurator.customer()[CustomerRecord::Name1], "Smith") << c.name;
-        for (const auto& list : configurator.selections().lists)
-            EXPECT_TRUE(list.index >= -1 && list.index < static_cast<int>(list.items.size())) << c.name;
+        for (const auto& info : AllGroups()) {
+            const int index = configurator.choice()[info.group];
+            EXPECT_TRUE(index >= -1 && index < configurator.snapshot()->Count(info.group)) << c.name;
+        }
     }
 }
 
@@ -549,7 +552,7 @@ TEST_F(HostilePermissions, SettingsOfAReadOnlyCatalogueStayAsTheyWere) {
     for (const auto& [name, command] : commands) {
         const std::string problem = AsUnprivilegedUser([&, &command = command]() -> std::string {
             Configurator configurator;
-            if (configurator.LoadCatalogue(catalogue, prices).result != kLoaded)
+            if (configurator.LoadCatalogue(catalogue, prices).result != LoadResult::Loaded)
                 return std::string("the catalogue does not load");
             if (!configurator.StartUp(true).empty())
                 return std::string("start-up wanted to write");

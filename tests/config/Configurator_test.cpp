@@ -75,13 +75,13 @@ class ConfiguratorTest : public ::testing::Test {
     void Start(const std::string& catalogue, const std::optional<std::string>& prices = PriceText()) {
         m_ini = m_dir.write("KITBUILDER.INI", catalogue);
         m_prs = prices ? m_dir.write("KITBUILDER.PRS", *prices) : m_dir.file("KITBUILDER.PRS");
-        ASSERT_EQ(m_app.LoadCatalogue(m_ini, m_prs).result, kLoaded);
+        ASSERT_EQ(m_app.LoadCatalogue(m_ini, m_prs).result, LoadResult::Loaded);
         EXPECT_TRUE(m_app.StartUp().empty());
     }
     std::string Stored(const char* key) const {
         return TIniFile(m_ini).ReadString("General", key, "<missing>");
     }
-    const std::string& Text(Group g) const { return m_app.selections()[g].Text(); }
+    const std::string& Text(Group g) const { return m_app.configuration().Text(g); }
 
     TempDir m_dir;
     std::string m_ini;
@@ -91,7 +91,7 @@ class ConfiguratorTest : public ::testing::Test {
 
 TEST_F(ConfiguratorTest, StartWithoutStandardConfigurationShowsNoAmount) {
     Start(CatalogueText("UseStdConfig=0\n"));
-    EXPECT_EQ(m_app.checkResult(), kCheckIncomplete);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::Incomplete);
     EXPECT_EQ(m_app.statusText(), kStatusIncomplete);
     EXPECT_TRUE(m_app.errorDisplay());
     EXPECT_FALSE(m_app.showOrderListEnabled());
@@ -126,9 +126,9 @@ TEST_F(ConfiguratorTest, StoredPriceDisplayAfterStartUp) {
         const std::string catalogue = CatalogueText(c.general);
         const std::string ini = m_dir.write("KITBUILDER.INI", catalogue);
         const std::string prs = m_dir.write("KITBUILDER.PRS", PriceText());
-        ASSERT_EQ(app.LoadCatalogue(ini, prs).result, kLoaded);
+        ASSERT_EQ(app.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
         EXPECT_TRUE(app.StartUp().empty());
-        EXPECT_EQ(app.checkResult(), kCheckPassed);
+        EXPECT_EQ(app.checkResult(), CheckResult::Passed);
         EXPECT_EQ(app.statusText(), kStatusNoErrors);
         EXPECT_TRUE(app.showOrderListEnabled());
         EXPECT_EQ(app.showPricesChecked(), c.shown);
@@ -151,7 +151,7 @@ TEST_F(ConfiguratorTest, ReadOnlyCatalogueStartsWithoutMessage) {
     const std::string ini = m_dir.write("KITBUILDER.INI", CatalogueText("ShowPrices=0\n"));
     const std::string prs = m_dir.write("KITBUILDER.PRS", PriceText());
     ASSERT_EQ(chmod(ini.c_str(), 0444), 0);
-    ASSERT_EQ(m_app.LoadCatalogue(ini, prs).result, kLoaded);
+    ASSERT_EQ(m_app.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
     EXPECT_TRUE(m_app.StartUp().empty());
     EXPECT_FALSE(m_app.priceBoxVisible());
 
@@ -233,7 +233,7 @@ TEST_F(ConfiguratorTest, WhichActionsRunTheCheck) {
         ASSERT_EQ(app.LoadCatalogue(m_dir.write("KITBUILDER.INI", CatalogueText()),
                                     m_dir.write("KITBUILDER.PRS", PriceText()))
                       .result,
-                  kLoaded);
+                  LoadResult::Loaded);
         app.StartUp();
         const int before = app.checkRuns();
         c.action(app);
@@ -243,14 +243,14 @@ TEST_F(ConfiguratorTest, WhichActionsRunTheCheck) {
 
 TEST_F(ConfiguratorTest, HMIChangeSetsTheZevAzoVisibility) {
     Start(CatalogueText());
-    ASSERT_TRUE(m_app.selections().azoVisible);
+    ASSERT_TRUE(m_app.choice().azoVisible);
     m_app.UserSelect(Group::HMI, 1);
-    EXPECT_FALSE(m_app.selections().azoVisible);
+    EXPECT_FALSE(m_app.choice().azoVisible);
     // Display and cable stay selected and priced while hidden.
     EXPECT_EQ(m_app.statusText(), kStatusNoErrors);
     EXPECT_EQ(m_app.priceText(), "2070");
     m_app.UserSelect(Group::HMI, 0);
-    EXPECT_TRUE(m_app.selections().azoVisible);
+    EXPECT_TRUE(m_app.choice().azoVisible);
     EXPECT_EQ(m_app.priceText(), "2120");
 }
 
@@ -260,14 +260,14 @@ TEST_F(ConfiguratorTest, HiddenZevAzoStillNeedsDisplayAndCable) {
         m_app.SetRadioIndex(g, 0);
     m_app.UserSelect(Group::Power, 0);
     m_app.UserSelect(Group::HMI, 1);
-    EXPECT_FALSE(m_app.selections().azoVisible);
+    EXPECT_FALSE(m_app.choice().azoVisible);
     EXPECT_EQ(m_app.statusText(), kStatusIncomplete);
 }
 
 TEST_F(ConfiguratorTest, ProfibusCompletionAndPrice) {
     Start(CatalogueText());
     m_app.UserSelect(Group::X9, 6);
-    EXPECT_EQ(m_app.selections()[Group::X4].index, 3);
+    EXPECT_EQ(m_app.choice()[Group::X4], 3);
     EXPECT_EQ(Text(Group::X4), "Profibus");
     EXPECT_EQ(m_app.statusText(), kStatusNoErrors);
     EXPECT_EQ(m_app.priceText(), "2190");
@@ -276,11 +276,11 @@ TEST_F(ConfiguratorTest, ProfibusCompletionAndPrice) {
     m_app.SetListIndex(Group::X9, 0);
     m_app.SetListIndex(Group::X4, 0);
     m_app.UserSelect(Group::X4, 3);
-    EXPECT_EQ(m_app.selections()[Group::X9].index, 6);
+    EXPECT_EQ(m_app.choice()[Group::X9], 6);
     EXPECT_EQ(m_app.priceText(), "2190");
 
     m_app.UserSelect(Group::X9, 2);
-    EXPECT_EQ(m_app.checkResult(), kCheckProfibus);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::Profibus);
     EXPECT_EQ(m_app.statusText(), kStatusProfibus);
     EXPECT_TRUE(m_app.errorDisplay());
 }
@@ -288,9 +288,9 @@ TEST_F(ConfiguratorTest, ProfibusCompletionAndPrice) {
 TEST_F(ConfiguratorTest, ForbiddenPairGivesResult4) {
     Start(CatalogueText("UseStdConfig=1\n", "[Exclude_List]\nE1=H2\n"));
     m_app.SetPCIChecked(true);
-    EXPECT_EQ(m_app.checkResult(), kCheckPassed);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::Passed);
     m_app.SetRadioIndex(Group::Housing, 1);
-    EXPECT_EQ(m_app.checkResult(), kCheckExcluded);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::Excluded);
     EXPECT_EQ(m_app.statusText(), "Combination of PCI card and Housing B is not allowed!");
     EXPECT_TRUE(m_app.errorDisplay());
     EXPECT_FALSE(m_app.showOrderListEnabled());
@@ -306,13 +306,13 @@ TEST_F(ConfiguratorTest, EditedCatalogueTakesEffectAtTheNextCheck) {
 
     m_dir.write("KITBUILDER.INI", CatalogueText("UseStdConfig=1\nShowPrices=1\n", "[Max_PCOM]\nS1=1\n"));
     m_app.UserSelect(Group::X3, 2);
-    EXPECT_EQ(m_app.checkResult(), kCheckLimitExceeded);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::LimitExceeded);
     EXPECT_EQ(m_app.statusText(), "There is only 1 RS232 interface allowed!");
     EXPECT_TRUE(m_app.errorDisplay());
     EXPECT_EQ(m_app.priceText(), "2160");
 
     m_app.UserSelect(Group::X2, 0);
-    EXPECT_EQ(m_app.checkResult(), kCheckPassed);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::Passed);
     EXPECT_EQ(m_app.statusText(), kStatusNoErrors);
     EXPECT_FALSE(m_app.errorDisplay());
     EXPECT_TRUE(m_app.showOrderListEnabled());
@@ -333,7 +333,7 @@ TEST_F(ConfiguratorTest, IncompleteKeepsTheLastAmount) {
     m_app.UserSelect(Group::X1, 1);
     ASSERT_EQ(m_app.priceText(), "2130");
     m_app.UserSelect(Group::Power, -1);
-    EXPECT_EQ(m_app.checkResult(), kCheckIncomplete);
+    EXPECT_EQ(m_app.checkResult(), CheckResult::Incomplete);
     EXPECT_TRUE(m_app.errorDisplay());
     m_app.UserSelect(Group::X2, 1);
     EXPECT_EQ(m_app.priceText(), "2130");
@@ -350,8 +350,8 @@ TEST_F(ConfiguratorTest, StandardConfigurationToggle) {
     EXPECT_FALSE(m_app.standardConfigurationChecked());
     EXPECT_EQ(Stored("UseStdConfig"), "0");
     for (Group g : mandatory)
-        EXPECT_EQ(m_app.selections()[g].index, -1) << Info(g).controlName;
-    EXPECT_EQ(m_app.selections()[Group::X1].index, 1);
+        EXPECT_EQ(m_app.choice()[g], -1) << Info(g).controlName;
+    EXPECT_EQ(m_app.choice()[Group::X1], 1);
     EXPECT_EQ(m_app.statusText(), kStatusIncomplete);
     EXPECT_TRUE(m_app.errorDisplay());
 
@@ -359,7 +359,7 @@ TEST_F(ConfiguratorTest, StandardConfigurationToggle) {
     EXPECT_TRUE(m_app.standardConfigurationChecked());
     EXPECT_EQ(Stored("UseStdConfig"), "1");
     for (Group g : mandatory)
-        EXPECT_EQ(m_app.selections()[g].index, 0) << Info(g).controlName;
+        EXPECT_EQ(m_app.choice()[g], 0) << Info(g).controlName;
     EXPECT_EQ(m_app.statusText(), kStatusNoErrors);
     EXPECT_EQ(m_app.priceText(), "2130");
 }
@@ -377,7 +377,7 @@ TEST_F(ConfiguratorTest, LanguageCommands) {
     // Only four languages: the number is stored and checked, the box has no selection.
     EXPECT_FALSE(m_app.LanguageClick(5).has_value());
     EXPECT_EQ(Stored("OSStdLanguage"), "5");
-    EXPECT_EQ(m_app.selections()[Group::OSLanguage].index, -1);
+    EXPECT_EQ(m_app.choice()[Group::OSLanguage], -1);
     EXPECT_EQ(m_app.checkedLanguage(), 5);
     EXPECT_EQ(m_app.statusText(), status);
     EXPECT_EQ(m_app.priceText(), "2120");

@@ -35,14 +35,18 @@ std::string ExampleCatalogue(const std::string& displayGIndex = "G") {
 }
 
 // Every selection the code can carry, in one comparable value.
-std::vector<int> Snapshot(const Selections& s) {
-    std::vector<int> state;
-    for (const auto& list : s.lists)
-        state.push_back(list.index);
+std::vector<int> Snapshot(const Choice& s) {
+    std::vector<int> state(s.indexes.begin(), s.indexes.end());
     state.push_back(s.pciChecked);
     state.push_back(s.azoVisible);
     return state;
 }
+
+// A catalogue's entries and a choice in it, changed freely by a test.
+struct Trial {
+    CatalogueSnapshot catalogue;
+    Choice choice;
+};
 
 class IDCodeTest : public ::testing::Test {
   protected:
@@ -51,15 +55,15 @@ class IDCodeTest : public ::testing::Test {
         const std::string ini = m_dir.write("KITBUILDER.INI", catalogue);
         m_configurators.emplace_back();
         Configurator& c = m_configurators.back();
-        EXPECT_EQ(c.LoadCatalogue(ini, m_dir.file("KITBUILDER.PRS")).result, kLoaded);
+        EXPECT_EQ(c.LoadCatalogue(ini, m_dir.file("KITBUILDER.PRS")).result, LoadResult::Loaded);
         c.StartUp();
         return c;
     }
 
     static std::string Code(const Configurator& c) {
-        const EncodedCode encoded = c.EncodeIDCode();
-        EXPECT_TRUE(encoded.ok) << encoded.error;
-        return encoded.code;
+        const Result<std::string> encoded = c.EncodeIDCode();
+        EXPECT_TRUE(encoded.has_value()) << encoded.error().message;
+        return encoded ? *encoded : std::string();
     }
 
     TempDir m_dir;
@@ -75,9 +79,9 @@ TEST_F(IDCodeTest, WorkedExampleEncodesAndShowsInTheOrderList) {
     c.UserSelect(Group::X6, 1);
     EXPECT_EQ(Code(c), "2113x-130Ax-C0000-D0000-EFx");
 
-    const OrderListBuild build = c.BuildOrderlist();
-    ASSERT_TRUE(build.ok) << build.error;
-    EXPECT_EQ(build.list.code, "VK72-2113x-130Ax-C0000-D0000-EFx");
+    const Result<OrderList> build = c.BuildOrderlist();
+    ASSERT_TRUE(build.has_value()) << build.error().message;
+    EXPECT_EQ(build->code, "VK72-2113x-130Ax-C0000-D0000-EFx");
     EXPECT_EQ(c.customer()[CustomerRecord::Code], "VK72-2113x-130Ax-C0000-D0000-EFx");
 }
 
@@ -113,67 +117,63 @@ TEST_F(IDCodeTest, EncodingPlaces) {
 }
 
 TEST(IDCodeEncode, TenthLanguageGivesItsFirstDigit) {
-    Selections s;
-    s[Group::OSLanguage].items.assign(10, "language");
-    s[Group::OSLanguage].index = 9;
-    PartTable parts;
-    parts.Set(0, {"1", "T", "Part", "", "7"});
+    Trial s;
+    s.catalogue.Items(Group::OSLanguage).assign(10, "language");
+    s.choice[Group::OSLanguage] = 9;
+    s.catalogue.parts.Set(0, {"1", "T", "Part", "", "7"});
     for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS, Group::HMI, Group::Power,
                     Group::Display, Group::HMICable}) {
-        s[g].items = {"Part"};
-        s[g].index = 0;
+        s.catalogue.Items(g) = {"Part"};
+        s.choice[g] = 0;
     }
     for (int n = 1; n <= 10; ++n) {
-        s[Slot(n)].items = {kEmptySlotText};
-        s[Slot(n)].index = 0;
+        s.catalogue.Items(Slot(n)) = {kEmptySlotText};
+        s.choice[Slot(n)] = 0;
     }
-    const EncodedCode encoded = EncodeIDCode(s, parts);
-    ASSERT_TRUE(encoded.ok) << encoded.error;
-    EXPECT_EQ(encoded.code, "7777x-7107x-00000-00000-77x");
+    const Result<std::string> encoded = EncodeIDCode(s.choice, s.catalogue);
+    ASSERT_TRUE(encoded.has_value()) << encoded.error().message;
+    EXPECT_EQ(*encoded, "7777x-7107x-00000-00000-77x");
 }
 
 TEST_F(IDCodeTest, EncodingFailsNamingTheGroupOrThePart) {
     const std::string noIndex = ExampleCatalogue("");
     struct Case {
         std::string catalogue;
-        void (*change)(Selections&);
+        void (*change)(Trial&);
         const char* error;
     };
     const Case cases[] = {
-        {ExampleCatalogue(), [](Selections& s) { s[Group::Housing].index = -1; },
+        {ExampleCatalogue(), [](Trial& s) { s.choice[Group::Housing] = -1; },
          "Cannot make the ID code: the group Housing has no selection."},
-        {ExampleCatalogue(), [](Selections& s) { s[Group::X3].index = -1; },
-         "Cannot make the ID code: the group X3 has no selection."},
-        {ExampleCatalogue(), [](Selections& s) { s[Group::HMI].items[0] = "Ghost"; },
+        // A slot without a selection holds no module, as one showing the empty entry.
+        {ExampleCatalogue(), [](Trial& s) { s.choice[Group::X3] = -1; }, ""},
+        {ExampleCatalogue(), [](Trial& s) { s.catalogue.Items(Group::HMI)[0] = "Ghost"; },
          "Cannot make the ID code: the entry \"Ghost\" of the group HMI names no part in the catalogue."},
         {ExampleCatalogue(),
-         [](Selections& s) {
-             s.pciChecked = true;
-             s.pciCaption = "Gone";
+         [](Trial& s) {
+             s.choice.pciChecked = true;
+             s.catalogue.extensionCaption = "Gone";
          },
          "Cannot make the ID code: the extension card \"Gone\" names no part in the catalogue."},
-        {noIndex, [](Selections& s) { s[Group::Display].index = 1; },
+        {noIndex, [](Trial& s) { s.choice[Group::Display] = 1; },
          "Cannot make the ID code: the part \"Display G\" (order number 902) has no Index character in the "
          "catalogue."},
         // Hidden display and cable give no character, so they need none.
         {noIndex,
-         [](Selections& s) {
-             s[Group::Display].index = 1;
-             s[Group::HMICable].index = -1;
-             s.azoVisible = false;
+         [](Trial& s) {
+             s.choice[Group::Display] = 1;
+             s.choice[Group::HMICable] = -1;
+             s.choice.azoVisible = false;
          },
          ""},
     };
     for (const Case& tc : cases) {
         Configurator& c = Start(tc.catalogue);
-        Selections s = c.selections();
+        Trial s{*c.snapshot(), c.choice()};
         tc.change(s);
-        const EncodedCode encoded = EncodeIDCode(s, c.catalogue().parts);
-        EXPECT_EQ(encoded.ok, std::string(tc.error).empty()) << tc.error;
-        EXPECT_EQ(encoded.error, tc.error);
-        if (!encoded.ok) {
-            EXPECT_TRUE(encoded.code.empty());
-        }
+        const Result<std::string> encoded = EncodeIDCode(s.choice, s.catalogue);
+        EXPECT_EQ(encoded.has_value(), std::string(tc.error).empty()) << tc.error;
+        EXPECT_EQ(encoded ? std::string() : encoded.error().message, tc.error);
     }
 }
 
@@ -181,7 +181,7 @@ TEST_F(IDCodeTest, TooShortOrEmptyCodeChangesNothing) {
     Configurator& c = Start();
     c.UserSelect(Group::Housing, 1);
     c.UserSelect(Group::HMI, 1);
-    const auto before = Snapshot(c.selections());
+    const auto before = Snapshot(c.choice());
     const int runs = c.checkRuns();
 
     const std::string thirty = "VK72-1111x-110Ax-CCCCC-DCCCC-E";
@@ -190,7 +190,7 @@ TEST_F(IDCodeTest, TooShortOrEmptyCodeChangesNothing) {
     EXPECT_NE(shortMessage->text.find("\"" + thirty + "\" is too short"), std::string::npos)
         << shortMessage->text;
     EXPECT_FALSE(c.ApplyIDCode("").has_value());
-    EXPECT_EQ(Snapshot(c.selections()), before);
+    EXPECT_EQ(Snapshot(c.choice()), before);
     EXPECT_EQ(c.checkRuns(), runs);
 
     // One character more is enough: the filler after the cable is never read.
@@ -241,7 +241,7 @@ TEST_F(IDCodeTest, DecodingEachPlace) {
         std::string code = base;
         code.replace(tc.prefixedPlace - 1, 1, tc.characters);
         EXPECT_FALSE(c.ApplyIDCode(code).has_value());
-        EXPECT_EQ(c.selections()[tc.group].index, tc.after) << code;
+        EXPECT_EQ(c.choice()[tc.group], tc.after) << code;
     }
 }
 
@@ -256,15 +256,15 @@ TEST_F(IDCodeTest, ExtensionCardPlace) {
         c.UserSetPCI(tc.before);
         EXPECT_FALSE(
             c.ApplyIDCode(std::string("VK72-1111x-11") + tc.place + "Ax-00000-00000-EFx").has_value());
-        EXPECT_EQ(c.selections().pciChecked, tc.after) << tc.place;
+        EXPECT_EQ(c.choice().pciChecked, tc.after) << tc.place;
     }
 }
 
 TEST_F(IDCodeTest, ZeroSelectsADisplayOnlyWhenADisplayCarriesIt) {
     Configurator& c = Start(ExampleCatalogue("0"));
     EXPECT_FALSE(c.ApplyIDCode("VK72-1111x-110Ax-00000-00000-00x").has_value());
-    EXPECT_EQ(c.selections()[Group::Display].index, 1);
-    EXPECT_EQ(c.selections()[Group::HMICable].index, 0);
+    EXPECT_EQ(c.choice()[Group::Display], 1);
+    EXPECT_EQ(c.choice()[Group::HMICable], 0);
 }
 
 TEST_F(IDCodeTest, PrefixFillersAndDashesAreNeverRead) {
@@ -276,7 +276,7 @@ TEST_F(IDCodeTest, PrefixFillersAndDashesAreNeverRead) {
     Configurator& blind = Start();
     plain.ApplyIDCode(code);
     blind.ApplyIDCode(garbled);
-    EXPECT_EQ(Snapshot(blind.selections()), Snapshot(plain.selections()));
+    EXPECT_EQ(Snapshot(blind.choice()), Snapshot(plain.choice()));
 }
 
 TEST_F(IDCodeTest, OnlyChangedRadioGroupsAndTheCardReact) {
@@ -286,25 +286,25 @@ TEST_F(IDCodeTest, OnlyChangedRadioGroupsAndTheCardReact) {
     const std::string code = "VK72-2213x-121Bx-C0000-D0000-GHx";
     EXPECT_FALSE(c.ApplyIDCode(code).has_value());
     EXPECT_EQ(c.checkRuns() - start, 3 + 1);
-    const auto once = Snapshot(c.selections());
+    const auto once = Snapshot(c.choice());
 
     const int second = c.checkRuns();
     EXPECT_FALSE(c.ApplyIDCode(code).has_value());
     EXPECT_EQ(c.checkRuns() - second, 1); // only the closing check
-    EXPECT_EQ(Snapshot(c.selections()), once);
+    EXPECT_EQ(Snapshot(c.choice()), once);
 }
 
 TEST_F(IDCodeTest, ProfibusOnX9IsCompletedOnX4ByTheCheck) {
     Configurator& c = Start();
     c.UserSelect(Group::X4, 3);
-    ASSERT_EQ(c.selections()[Group::X9].index, 6);
+    ASSERT_EQ(c.choice()[Group::X9], 6);
     const std::string code = "VK72-" + Code(c);
     EXPECT_EQ(code, "VK72-1111x-110Ax-00000-000P0-EFx");
 
     Configurator& fresh = Start();
     EXPECT_FALSE(fresh.ApplyIDCode(code).has_value());
-    EXPECT_EQ(fresh.selections()[Group::X4].index, 3);
-    EXPECT_EQ(fresh.selections()[Group::X9].index, 6);
+    EXPECT_EQ(fresh.choice()[Group::X4], 3);
+    EXPECT_EQ(fresh.choice()[Group::X9], 6);
 }
 
 TEST_F(IDCodeTest, AppliedCodeReproducesItselfWhateverTheDisplayWasShowing) {
@@ -327,25 +327,24 @@ TEST(IDCodeSample, EveryOptionRoundTrips) {
     const std::string prs =
         dir.write("KITBUILDER.PRS", ReadFileBytes(std::string(KITBUILDER_DATA_DIR) + "/KITBUILDER.PRS"));
     auto start = [&](Configurator& c) {
-        ASSERT_EQ(c.LoadCatalogue(ini, prs).result, kLoaded);
+        ASSERT_EQ(c.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
         c.StartUp();
     };
     auto roundTrip = [&](const Configurator& original, const std::string& what) {
-        const EncodedCode encoded = original.EncodeIDCode();
-        ASSERT_TRUE(encoded.ok) << what << ": " << encoded.error;
+        const Result<std::string> encoded = original.EncodeIDCode();
+        ASSERT_TRUE(encoded.has_value()) << what << ": " << encoded.error().message;
         Configurator decoded;
         start(decoded);
-        EXPECT_FALSE(decoded.ApplyIDCode(kIDCodePrefix + encoded.code).has_value()) << what;
-        EXPECT_EQ(decoded.EncodeIDCode().code, encoded.code) << what;
-        EXPECT_EQ(Snapshot(decoded.selections()), Snapshot(original.selections()))
-            << what << ": " << encoded.code;
+        EXPECT_FALSE(decoded.ApplyIDCode(kIDCodePrefix + *encoded).has_value()) << what;
+        EXPECT_EQ(*decoded.EncodeIDCode(), *encoded) << what;
+        EXPECT_EQ(Snapshot(decoded.choice()), Snapshot(original.choice())) << what << ": " << *encoded;
     };
 
     int options = 0;
     for (const auto& info : AllGroups()) {
         Configurator probe;
         start(probe);
-        const int count = static_cast<int>(probe.selections()[info.group].items.size());
+        const int count = probe.snapshot()->Count(info.group);
         ASSERT_GT(count, 0) << info.controlName;
         for (int i = 0; i < count; ++i) {
             Configurator c;

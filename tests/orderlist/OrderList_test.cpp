@@ -40,22 +40,21 @@ class OrderListTest : public ::testing::Test {
                       .LoadCatalogue(m_dir.write("KITBUILDER.INI", kCatalogue),
                                      m_dir.write("KITBUILDER.PRS", kPrices))
                       .result,
-                  kLoaded);
+                  LoadResult::Loaded);
         m_configurator.StartUp();
-        m_selections = m_configurator.selections();
-        m_parts = m_configurator.catalogue().parts;
+        m_choice = m_configurator.choice();
+        m_catalogue = *m_configurator.snapshot();
     }
 
-    OrderListBuild Compose(bool pricesShown, const CustomerRecord& customer = {}) const {
-        const OrderListInput input{m_selections, m_parts,      pricesShown, "EN",
-                                   "EUR",        "2026-11-15", ',',         customer};
+    Result<OrderList> Compose(bool pricesShown, const CustomerRecord& customer = {}) const {
+        const OrderListInput input{m_choice, m_catalogue, pricesShown, customer};
         return ComposeOrderList(input);
     }
 
     TempDir m_dir;
     Configurator m_configurator;
-    Selections m_selections;
-    PartTable m_parts;
+    Choice m_choice;
+    CatalogueSnapshot m_catalogue;
 };
 
 // What a row is, by the texts that mark it.
@@ -94,12 +93,12 @@ TEST_F(OrderListTest, RowsOfTheFourLayouts) {
     };
     for (const int extraSlots : {0, 2}) {
         if (extraSlots) {
-            m_selections[Group::X2].index = 1;
-            m_selections[Group::X7].index = 1;
+            m_choice[Group::X2] = 1;
+            m_choice[Group::X7] = 1;
         }
         const int n = 6 + extraSlots;
         for (const Layout& layout : layouts) {
-            m_selections.azoVisible = layout.azo;
+            m_choice.azoVisible = layout.azo;
             std::vector<std::string> expected(kOrderListRows);
             for (int r = 1; r <= n; ++r)
                 expected[r] = "part";
@@ -118,9 +117,9 @@ TEST_F(OrderListTest, RowsOfTheFourLayouts) {
                 mark(layout.customers + i, "customer");
             mark(layout.date, "Date of price information:");
 
-            const OrderListBuild build = Compose(layout.prices);
-            ASSERT_TRUE(build.ok) << build.error;
-            const auto& rows = build.list.rows;
+            const Result<OrderList> build = Compose(layout.prices);
+            ASSERT_TRUE(build.has_value()) << build.error().message;
+            const auto& rows = build->rows;
             ASSERT_EQ(rows.size(), expected.size());
             EXPECT_EQ(rows[0], (OrderListRow{"Order Number", "Type", "Description",
                                              layout.prices ? "Price EN (EUR)" : "", "Pos."}));
@@ -142,9 +141,9 @@ TEST_F(OrderListTest, RowsOfTheFourLayouts) {
 TEST_F(OrderListTest, PartRowsSumsIncludedPartsAndCustomer) {
     CustomerRecord customer;
     customer[CustomerRecord::Name1] = "Miller";
-    const OrderListBuild build = Compose(true, customer);
-    ASSERT_TRUE(build.ok) << build.error;
-    const auto& rows = build.list.rows;
+    const Result<OrderList> build = Compose(true, customer);
+    ASSERT_TRUE(build.has_value()) << build.error().message;
+    const auto& rows = build->rows;
     EXPECT_EQ(rows[1], (OrderListRow{"1001", "T-H", "Housing", "0,1", ""}));
     EXPECT_EQ(rows[2], (OrderListRow{"1002", "T-P", "Power", "0,2", ""}));
     EXPECT_EQ(rows[7][3], "0,3");
@@ -153,7 +152,7 @@ TEST_F(OrderListTest, PartRowsSumsIncludedPartsAndCustomer) {
     EXPECT_EQ(rows[11][3], "1200");
     EXPECT_EQ(rows[13][3], "1200,3");
     EXPECT_EQ(rows[16], (OrderListRow{"", "ID-Code:", "VK72-1111x-110Ax-00000-00000-EFx", "", ""}));
-    EXPECT_EQ(build.list.code, "VK72-1111x-110Ax-00000-00000-EFx");
+    EXPECT_EQ(build->code, "VK72-1111x-110Ax-00000-00000-EFx");
     EXPECT_EQ(rows[20], (OrderListRow{"", "Name1", "Miller", "", ""}));
     EXPECT_EQ(rows[27][3], "2026-11-15");
 }
@@ -171,36 +170,36 @@ TEST_F(OrderListTest, OperatingSystemRowCarriesTheLanguage) {
         {-1, "russian", "500100", "OS, russian"},
     };
     for (const auto& tc : cases) {
-        m_selections[Group::OSLanguage].index = tc.language;
-        m_selections[Group::OSLanguage].editText = tc.typed;
-        const OrderListBuild build = Compose(false);
-        ASSERT_TRUE(build.ok) << build.error;
-        EXPECT_EQ(build.list.rows[5][0], tc.orderNumber) << tc.description;
-        EXPECT_EQ(build.list.rows[5][2], tc.description);
+        m_choice[Group::OSLanguage] = tc.language;
+        m_choice.typedLanguage = tc.typed;
+        const Result<OrderList> build = Compose(false);
+        ASSERT_TRUE(build.has_value()) << build.error().message;
+        EXPECT_EQ(build->rows[5][0], tc.orderNumber) << tc.description;
+        EXPECT_EQ(build->rows[5][2], tc.description);
     }
 }
 
 TEST_F(OrderListTest, ProfibusIsListedOnceOnX9) {
-    m_selections[Group::X4].index = 2;
-    m_selections[Group::X9].index = 2;
-    const OrderListBuild build = Compose(false);
-    ASSERT_TRUE(build.ok) << build.error;
+    m_choice[Group::X4] = 2;
+    m_choice[Group::X9] = 2;
+    const Result<OrderList> build = Compose(false);
+    ASSERT_TRUE(build.has_value()) << build.error().message;
     std::vector<std::string> positions;
-    for (const auto& row : build.list.rows)
+    for (const auto& row : build->rows)
         if (!row[4].empty())
             positions.push_back(row[4]);
     EXPECT_EQ(positions, (std::vector<std::string>{"Pos.", "X9"}));
-    EXPECT_EQ(build.list.rows[7], (OrderListRow{"2002", "T-PB", "Profibus", "", "X9"}));
-    EXPECT_EQ(build.list.code, "VK72-1111x-110Ax-00000-000P0-EFx");
+    EXPECT_EQ(build->rows[7], (OrderListRow{"2002", "T-PB", "Profibus", "", "X9"}));
+    EXPECT_EQ(build->code, "VK72-1111x-110Ax-00000-000P0-EFx");
 }
 
 TEST_F(OrderListTest, TableGrowsToKeepThePriceDate) {
-    m_selections.pciChecked = true;
+    m_choice.pciChecked = true;
     for (int n = 1; n <= 10; ++n)
-        m_selections[Slot(n)].index = 1;
-    const OrderListBuild build = Compose(true);
-    ASSERT_TRUE(build.ok) << build.error;
-    const OrderList& list = build.list;
+        m_choice[Slot(n)] = 1;
+    const Result<OrderList> build = Compose(true);
+    ASSERT_TRUE(build.has_value()) << build.error().message;
+    const OrderList& list = *build;
     ASSERT_EQ(list.rows.size(), 39u);
     EXPECT_EQ(list.rows[17][4], "X10");
     EXPECT_EQ(list.rows[38][2], "Date of price information:");
@@ -222,16 +221,16 @@ TEST(OrderListGeometry, DesignedWindow) {
 }
 
 TEST_F(OrderListTest, PlainAndRichTextCopies) {
-    const OrderListBuild build = Compose(true);
-    ASSERT_TRUE(build.ok) << build.error;
-    const std::string plain = build.list.PlainText();
+    const Result<OrderList> build = Compose(true);
+    ASSERT_TRUE(build.has_value()) << build.error().message;
+    const std::string plain = build->PlainText();
     EXPECT_EQ(plain.substr(0, plain.find('\n') + 1),
               "Order Number\tType\tDescription\tPrice EN (EUR)\tPos.\t\n");
     EXPECT_NE(plain.find("\n1001\tT-H\tHousing\t0,1\t\t\n"), std::string::npos);
     EXPECT_EQ(plain.substr(plain.size() - 6), "\t\t\t\t\t\n");
     EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), kOrderListRows);
 
-    const std::string& rtf = build.list.rtf;
+    const std::string& rtf = build->rtf;
     EXPECT_NE(rtf.find("Arial Narrow"), std::string::npos);
     EXPECT_NE(rtf.find("\\tx1400\\tx3000\\tx6500\\tx8100\\tx9600"), std::string::npos);
     const auto bold = rtf.find("\\b");
@@ -243,60 +242,59 @@ TEST_F(OrderListTest, PlainAndRichTextCopies) {
 
 TEST_F(OrderListTest, BuildFailuresNameTheGroupOrPart) {
     struct Case {
-        void (*change)(Selections&, PartTable&);
+        void (*change)(Choice&, CatalogueSnapshot&);
         const char* error;
     };
     const Case cases[] = {
-        {[](Selections& s, PartTable&) { s[Group::Housing].index = -1; },
+        {[](Choice& s, CatalogueSnapshot&) { s[Group::Housing] = -1; },
          "Cannot make the order list: the group Housing has no selection."},
-        {[](Selections& s, PartTable&) { s[Group::X5].index = -1; },
-         "Cannot make the order list: the group X5 has no selection."},
-        {[](Selections& s, PartTable&) { s[Group::HMI].items[0] = "Ghost"; },
+        // A slot without a selection holds no module, as one showing the empty entry.
+        {[](Choice& s, CatalogueSnapshot&) { s[Group::X5] = -1; }, ""},
+        {[](Choice&, CatalogueSnapshot& c) { c.Items(Group::HMI)[0] = "Ghost"; },
          "Cannot make the order list: the entry \"Ghost\" of the group HMI names no part in the catalogue."},
-        {[](Selections& s, PartTable&) {
+        {[](Choice& s, CatalogueSnapshot& c) {
              s.pciChecked = true;
-             s.pciCaption = "Gone";
+             c.extensionCaption = "Gone";
          },
          "Cannot make the order list: the extension card \"Gone\" names no part in the catalogue."},
-        {[](Selections& s, PartTable&) { s[Group::OS].index = 1; },
+        {[](Choice& s, CatalogueSnapshot&) { s[Group::OS] = 1; },
          "Cannot make the order list: the order number \"OS-7\" of the operating system \"Bad OS\" is not a "
          "whole number."},
-        {[](Selections&, PartTable& p) {
-             p.Set(11, {"3001", "T-D", "Display", "1000", ""});
+        {[](Choice&, CatalogueSnapshot& c) {
+             c.parts.Set(11, {"3001", "T-D", "Display", "1000", ""});
          },
          "Cannot make the ID code: the part \"Display\" (order number 3001) has no Index character in the "
          "catalogue."},
-        {[](Selections&, PartTable& p) {
-             p.Set(11, {"3001", "T-D", "Display", "n/a", "E"});
+        {[](Choice&, CatalogueSnapshot& c) {
+             c.parts.Set(11, {"3001", "T-D", "Display", "n/a", "E"});
          },
          "Cannot make the order list: the price \"n/a\" of the part \"Display\" (order number 3001) is not a "
          "number."},
         // Without the ZEV-Azo neither display nor cable is needed.
-        {[](Selections& s, PartTable&) {
+        {[](Choice& s, CatalogueSnapshot& c) {
              s.azoVisible = false;
-             s[Group::Display].index = -1;
-             s[Group::HMICable].items[0] = "Ghost";
+             s[Group::Display] = -1;
+             c.Items(Group::HMICable)[0] = "Ghost";
          },
          ""},
     };
-    const Selections good = m_selections;
-    const PartTable goodParts = m_parts;
+    const Choice good = m_choice;
+    const CatalogueSnapshot goodCatalogue = m_catalogue;
     for (const Case& tc : cases) {
-        m_selections = good;
-        m_parts = goodParts;
-        tc.change(m_selections, m_parts);
-        const OrderListBuild build = Compose(true);
-        EXPECT_EQ(build.ok, std::string(tc.error).empty()) << tc.error;
-        EXPECT_EQ(build.error, tc.error);
+        m_choice = good;
+        m_catalogue = goodCatalogue;
+        tc.change(m_choice, m_catalogue);
+        const Result<OrderList> build = Compose(true);
+        EXPECT_EQ(build.has_value(), std::string(tc.error).empty()) << tc.error;
+        EXPECT_EQ(build ? std::string() : build.error().message, tc.error);
     }
 }
 
 TEST_F(OrderListTest, FailedBuildKeepsTheStoredCode) {
-    ASSERT_TRUE(m_configurator.BuildOrderlist().ok);
+    ASSERT_TRUE(m_configurator.BuildOrderlist().has_value());
     EXPECT_EQ(m_configurator.customer()[CustomerRecord::Code], "VK72-1111x-110Ax-00000-00000-EFx");
     m_configurator.UserSelect(Group::OS, 1);
-    const OrderListBuild build = m_configurator.BuildOrderlist();
-    EXPECT_FALSE(build.ok);
+    EXPECT_FALSE(m_configurator.BuildOrderlist().has_value());
     EXPECT_EQ(m_configurator.customer()[CustomerRecord::Code], "VK72-1111x-110Ax-00000-00000-EFx");
 }
 

@@ -16,6 +16,11 @@
 #include "idcode/ui/TFoIDCode.h"
 #include "orderlist/ui/TFoOrderlist.h"
 
+// The program's windows, as the tests name them; set while a SampleWindows lives.
+inline TFoOrderlist* FoOrderlist = nullptr;
+inline TFoCustomer* FoCustomer = nullptr;
+inline TFoIDCode* FoIDCode = nullptr;
+
 // The main window over a copy of the shipped sample catalogue and price file, with the
 // order list, customer and ID-code windows as the program creates them. A modal window is
 // shown without a loop of its own: the test's script runs while it is open, and a window
@@ -31,10 +36,9 @@ class SampleWindows {
         form = std::make_unique<TForm1>(
             TForm1::DataFiles{m_dir.file("KITBUILDER.INI"), m_dir.file("KITBUILDER.PRS")}, presenter,
             [](int code) { qFatal("the sample catalogue did not load: exit code %d", code); });
-        // Owned by the main window, as in the program.
-        FoOrderlist = new TFoOrderlist(form->core(), presenter, form.get());
-        FoCustomer = new TFoCustomer(form->core(), presenter, form.get());
-        FoIDCode = new TFoIDCode(form->core(), presenter, form.get());
+        FoOrderlist = form->FoOrderlist();
+        FoCustomer = form->FoCustomer();
+        FoIDCode = form->FoIDCode();
         form->setModalRunner([this](QDialog& dialog) { RunModal(dialog); });
         form->show();
         if (!QTest::qWaitForWindowExposed(form.get()))

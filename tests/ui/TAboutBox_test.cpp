@@ -101,7 +101,7 @@ void TAboutBoxTest::versionLine() {
                                 ? dir.write("KITBUILDER.PRS", "[General]\nDate=01.03.2026\n[Prices]\nH1=10\n")
                                 : dir.file("KITBUILDER.PRS");
     Configurator core;
-    QCOMPARE(core.LoadCatalogue(ini, prs).result, int(kLoaded));
+    QCOMPARE(core.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
     QCOMPARE(core.showPricesChecked(), priceFile && showPrices);
 
     TAboutBox box(&core);
@@ -113,7 +113,7 @@ void TAboutBoxTest::refreshedEachTimeShown() {
     TempDir dir;
     const std::string ini = dir.write("KITBUILDER.INI", CatalogueText("1.0", true));
     Configurator core;
-    QCOMPARE(core.LoadCatalogue(ini, dir.file("KITBUILDER.PRS")).result, int(kLoaded));
+    QCOMPARE(core.LoadCatalogue(ini, dir.file("KITBUILDER.PRS")).result, LoadResult::Loaded);
     TAboutBox box(&core);
     box.show();
     QCOMPARE(Find<QLabel>(box, "Version")->text(), QStringLiteral("Version 2.0 / INI 1.0"));
@@ -121,7 +121,7 @@ void TAboutBoxTest::refreshedEachTimeShown() {
 
     dir.write("KITBUILDER.INI", CatalogueText("1.1", true));
     const std::string prs = dir.write("KITBUILDER.PRS", "[General]\nDate=2026-04-01\n[Prices]\nH1=10\n");
-    QCOMPARE(core.LoadCatalogue(ini, prs).result, int(kLoaded));
+    QCOMPARE(core.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
     box.show();
     QCOMPARE(Find<QLabel>(box, "Version")->text(),
              QStringLiteral("Version 2.0 / INI 1.1 / Price 2026-04-01"));

@@ -36,8 +36,8 @@ void TypeCode(const QStringList& groups) {
 std::vector<int> SelectionIndexes(const Configurator& core) {
     std::vector<int> indexes;
     for (const GroupInfo& info : AllGroups())
-        indexes.push_back(core.selections()[info.group].index);
-    indexes.push_back(core.selections().pciChecked ? 1 : 0);
+        indexes.push_back(core.choice()[info.group]);
+    indexes.push_back(core.choice().pciChecked ? 1 : 0);
     return indexes;
 }
 
@@ -227,7 +227,7 @@ void TFoIDCodeTest::unknownSlotCharacterEmptiesTheSlot() {
     SampleWindows w;
     // A module in X1 beforehand, so that emptying the slot shows.
     QTest::keyClick(w.inForm<QComboBox>("X1"), Qt::Key_Down);
-    QCOMPARE(w.core().selections()[Group::X1].index, 1);
+    QCOMPARE(w.core().choice()[Group::X1], 1);
     w.whileOpen([&](QDialog& dialog) {
         TypeCode({QStringLiteral("1111x"), QStringLiteral("110Ax"), QStringLiteral("Z0000"),
                   QStringLiteral("00000"), QStringLiteral("M3x")});
@@ -239,7 +239,7 @@ void TFoIDCodeTest::unknownSlotCharacterEmptiesTheSlot() {
     QCOMPARE(w.presenter.shown[0].buttons, Message::Buttons::Ok);
     QCOMPARE(w.presenter.shown[0].text, std::string(kMismatch));
     QCOMPARE(w.results, std::vector<int>{QDialog::Accepted});
-    QCOMPARE(w.core().selections()[Group::X1].index, 0);
+    QCOMPARE(w.core().choice()[Group::X1], 0);
     QCOMPARE(w.inForm<QComboBox>("X1")->currentIndex(), 0);
 }
 

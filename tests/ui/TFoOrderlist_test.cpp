@@ -88,22 +88,23 @@ void TFoOrderlistTest::showOrderListFillsTab1() {
     ShowOrderList(w, [&](QDialog&) { shown = Shown(Tab1()); });
     QVERIFY(w.presenter.shown.empty());
     QCOMPARE(w.modals, std::vector<QDialog*>{FoOrderlist});
-    const OrderListBuild build = w.core().BuildOrderlist();
-    QVERIFY(build.ok);
-    QCOMPARE(shown, Composed(build.list));
+    const Result<OrderList> build = w.core().BuildOrderlist();
+    QVERIFY(build.has_value());
+    QCOMPARE(shown, Composed((*build)));
     QCOMPARE(shown[0], QStringLiteral("Order Number|Type|Description|Price EN (EUR)|Pos."));
     QCOMPARE(shown[1], QStringLiteral("72110201|ZO-HW-ST|Wall housing, powder-coated steel|420|"));
     QVERIFY(shown.contains(QStringLiteral("|ID-Code:|VK72-1111x-110Ax-00000-00000-M3x||")));
-    QCOMPARE(FoOrderlist->richText(), build.list.rtf);
-    QCOMPARE(FoOrderlist->plainText(), build.list.PlainText());
+    QCOMPARE(FoOrderlist->richText(), build->rtf);
+    QCOMPARE(FoOrderlist->plainText(), build->PlainText());
 
     // Shown again after a change, the window holds the new list and nothing of the old one.
     QTest::keyClick(w.inForm<QComboBox>("X3"), Qt::Key_Down);
     ShowOrderList(w, [&](QDialog&) { shown = Shown(Tab1()); });
-    const OrderListBuild rebuilt = w.core().BuildOrderlist();
-    QCOMPARE(shown, Composed(rebuilt.list));
+    const Result<OrderList> rebuilt = w.core().BuildOrderlist();
+    QVERIFY(rebuilt.has_value());
+    QCOMPARE(shown, Composed((*rebuilt)));
     QVERIFY(shown.contains(QStringLiteral("|ID-Code:|VK72-1111x-110Ax-00A00-00000-M3x||")));
-    QCOMPARE(FoOrderlist->richText(), rebuilt.list.rtf);
+    QCOMPARE(FoOrderlist->richText(), rebuilt->rtf);
 }
 
 void TFoOrderlistTest::windowIsPlacedFromTheList() {
@@ -156,15 +157,15 @@ void TFoOrderlistTest::windowIsPlacedFromTheList() {
     w.core().SetPCIChecked(true);
     for (int n = 1; n <= 10; ++n)
         w.core().SetListIndex(Slot(n), 1);
-    const OrderListBuild longer = w.core().BuildOrderlist();
-    QVERIFY(longer.ok);
-    QVERIFY(longer.list.rows.size() > 37);
-    FoOrderlist->ShowList(longer.list);
-    const OrderListGeometry& g = longer.list.geometry;
+    const Result<OrderList> longer = w.core().BuildOrderlist();
+    QVERIFY(longer.has_value());
+    QVERIFY(longer->rows.size() > 37);
+    FoOrderlist->ShowList(*longer);
+    const OrderListGeometry& g = longer->geometry;
     QCOMPARE(dialog.maximumSize(), QSize(610, g.windowHeight));
     QVERIFY(g.windowHeight > 714);
     QCOMPARE(table->geometry(), QRect(10, 10, 582, g.tableHeight));
-    QCOMPARE(table->rowCount(), static_cast<int>(longer.list.rows.size()) - 1);
+    QCOMPARE(table->rowCount(), static_cast<int>(longer->rows.size()) - 1);
     QCOMPARE(Button("BitBtn1")->geometry(), QRect(471, g.buttonTop, 123, 50));
 }
 

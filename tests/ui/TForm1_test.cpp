@@ -89,21 +89,6 @@ class Harness {
         form = std::make_unique<TForm1>(TForm1::DataFiles{m_ini, prs}, presenter,
                                         [this](int code) { exitCodes.push_back(code); });
         form->setModalRunner([this](QDialog& dialog) { modals.push_back(&dialog); });
-        m_orderlist = std::make_unique<TFoOrderlist>(form->core(), presenter);
-        m_customer = std::make_unique<TFoCustomer>(form->core(), presenter);
-        m_idCode = std::make_unique<TFoIDCode>(form->core(), presenter);
-        FoOrderlist = m_orderlist.get();
-        AboutBox = &m_about;
-        FoCustomer = m_customer.get();
-        FoIDCode = m_idCode.get();
-        NewVersionBox = &m_newVersion;
-    }
-    ~Harness() {
-        FoOrderlist = nullptr;
-        AboutBox = nullptr;
-        FoCustomer = nullptr;
-        FoIDCode = nullptr;
-        NewVersionBox = nullptr;
     }
 
     template <class W> W* find(const char* name) const {
@@ -132,11 +117,6 @@ class Harness {
   private:
     TempDir m_dir;
     std::string m_ini;
-    std::unique_ptr<TFoOrderlist> m_orderlist;
-    TAboutBox m_about;
-    std::unique_ptr<TFoCustomer> m_customer;
-    std::unique_ptr<TFoIDCode> m_idCode;
-    TNewVersionBox m_newVersion;
 };
 
 // Picks an entry with the keyboard, as a user of a closed list does.
@@ -389,7 +369,7 @@ void TForm1Test::listChangeRunsTheCheckAndTheStatusFollows() {
     runs = h.core().checkRuns();
     UserChoose(h.find<QComboBox>("X3"), 1);
     QVERIFY(h.core().checkRuns() > runs);
-    QCOMPARE(h.core().selections()[Group::X3].index, 1);
+    QCOMPARE(h.core().choice()[Group::X3], 1);
     QCOMPARE(status->text(), QStringLiteral("There is only 1 RS232 interface allowed!"));
     QCOMPARE(status->palette().color(QPalette::WindowText), kRed);
     QCOMPARE(h.find<StatusCircle>("Circle")->color(), kRed);
@@ -411,7 +391,7 @@ void TForm1Test::radioClickRunsTheCheckOnlyOnChange() {
     const auto buttons = RadioButtons(h.find<QGroupBox>("Housing"));
     const int runs = h.core().checkRuns();
     UserClick(buttons[2]);
-    QCOMPARE(h.core().selections()[Group::Housing].index, 2);
+    QCOMPARE(h.core().choice()[Group::Housing], 2);
     QCOMPARE(h.core().checkRuns(), runs + 1);
     QCOMPARE(h.find<QLabel>("LaPrice")->text(), QStringLiteral("2320"));
     UserClick(buttons[2]);
@@ -423,7 +403,7 @@ void TForm1Test::extensionCardClickRunsTheCheck() {
     h.show();
     const int runs = h.core().checkRuns();
     UserClick(h.find<QCheckBox>("PCI"));
-    QVERIFY(h.core().selections().pciChecked);
+    QVERIFY(h.core().choice().pciChecked);
     QCOMPARE(h.core().checkRuns(), runs + 1);
     QCOMPARE(h.find<QLabel>("LaPrice")->text(), QStringLiteral("2620"));
 }
@@ -511,17 +491,17 @@ void TForm1Test::typedLanguageRunsNothing() {
     language->lineEdit()->selectAll();
     QTest::keyClicks(language->lineEdit(), QStringLiteral("Klingon"));
     QCOMPARE(language->currentText(), QStringLiteral("Klingon"));
-    QCOMPARE(h.core().selections()[Group::OSLanguage].index, -1);
-    QCOMPARE(h.core().selections()[Group::OSLanguage].Text(), std::string("Klingon"));
+    QCOMPARE(h.core().choice()[Group::OSLanguage], -1);
+    QCOMPARE(h.core().configuration().Text(Group::OSLanguage), std::string("Klingon"));
     QCOMPARE(h.core().checkRuns(), runs);
     QCOMPARE(h.find<QLabel>("LaStatus")->text(), status);
 
     language->lineEdit()->selectAll();
     QTest::keyClicks(language->lineEdit(), QStringLiteral("french"));
-    QCOMPARE(h.core().selections()[Group::OSLanguage].index, 2);
+    QCOMPARE(h.core().choice()[Group::OSLanguage], 2);
     QCOMPARE(language->count(), 4);
     UserChoose(language, 1);
-    QCOMPARE(h.core().selections()[Group::OSLanguage].index, 1);
+    QCOMPARE(h.core().choice()[Group::OSLanguage], 1);
     QCOMPARE(h.core().checkRuns(), runs);
 }
 
@@ -686,7 +666,7 @@ void TForm1Test::showOrderListBuildsAndShowsTheList() {
     UserClick(h.find<QPushButton>("BtnShowOrderlist"));
     QVERIFY2(h.presenter.shown.empty(), h.presenter.shown.empty() ? "" : h.presenter.shown[0].text.c_str());
     QCOMPARE(h.modals.size(), std::size_t(1));
-    QCOMPARE(h.modals[0], static_cast<QDialog*>(FoOrderlist));
+    QCOMPARE(h.modals[0], static_cast<QDialog*>(h.form->FoOrderlist()));
     QCOMPARE(h.core().customer()[CustomerRecord::Code].substr(0, 5), std::string("VK72-"));
 }
 

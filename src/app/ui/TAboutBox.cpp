@@ -10,8 +10,6 @@
 #include "app/ui/QtText.h"
 #include "dialogs/AboutText.h"
 
-TAboutBox* AboutBox = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 573;

@@ -25,5 +25,3 @@ class TAboutBox : public QDialog {
     QLabel* m_comments;
     QLabel* m_notice;
 };
-
-extern TAboutBox* AboutBox;

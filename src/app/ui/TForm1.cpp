@@ -26,8 +26,6 @@
 #include "idcode/ui/TFoIDCode.h"
 #include "orderlist/ui/TFoOrderlist.h"
 
-TForm1* Form1 = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 1023;
@@ -78,8 +76,15 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
 
     FormCreate();
-    if (m_started)
-        ConnectControls();
+    if (!m_started)
+        return;
+    ConnectControls();
+    // Created in this order after the main window, and owned by it.
+    m_orderlist = new TFoOrderlist(m_core, m_presenter, this);
+    m_aboutBox = new TAboutBox(&m_core, this);
+    m_customer = new TFoCustomer(m_core, m_presenter, this);
+    m_idCode = new TFoIDCode(m_core, m_presenter, this);
+    m_newVersionBox = new TNewVersionBox(&m_presenter, this);
 }
 
 QFont TForm1::WindowFont(QFont font) {
@@ -98,17 +103,18 @@ QFont TForm1::WindowFont(QFont font) {
 void TForm1::FormCreate() {
     UpdateWindowTitle();
     const LoadOutcome outcome = m_core.LoadCatalogue(m_files.catalogue, m_files.prices);
-    if (outcome.result != kLoaded) {
+    if (outcome.result != LoadResult::Loaded) {
         const std::string text = Configurator::LoadFailureText(outcome);
         // stdio rather than iostreams: their set-up alone costs the program 0.25 MB of memory.
         std::fprintf(stderr, "%s\n", text.c_str());
         m_presenter.Show(Message::Error(text), nullptr);
-        m_exit(outcome.result);
+        m_exit(static_cast<int>(outcome.result));
         return;
     }
     FillFromCore();
+    // From here on every command of the core that changes its state shows in the window.
+    m_core.SetChangeListener([this] { RefreshFromCore(); });
     const std::vector<Message> messages = m_core.StartUp();
-    RefreshFromCore();
     ShowMessages(messages);
     m_pendingWarning = m_core.LoadWarning();
     m_started = true;
@@ -188,9 +194,9 @@ QComboBox* TForm1::ListOf(Group group) const {
 }
 
 void TForm1::FillFromCore() {
-    const Selections& selections = m_core.selections();
+    const CatalogueSnapshot& catalogue = *m_core.snapshot();
     for (const GroupInfo& info : AllGroups()) {
-        const QStringList items = ToQList(selections[info.group].items);
+        const QStringList items = ToQList(catalogue.Items(info.group));
         if (RadioGroup* radio = RadioOf(info.group)) {
             const QSignalBlocker blocker(radio);
             radio->setItems(items);
@@ -203,31 +209,32 @@ void TForm1::FillFromCore() {
 }
 
 void TForm1::RefreshFromCore() {
-    const Selections& selections = m_core.selections();
+    const Choice& choice = m_core.choice();
     const Form1Controls& c = m_controls;
     for (const GroupInfo& info : AllGroups()) {
-        const OptionList& option = selections[info.group];
+        const int index = choice[info.group];
         if (RadioGroup* radio = RadioOf(info.group)) {
             const QSignalBlocker blocker(radio);
-            radio->setIndex(option.index);
+            radio->setIndex(index);
         } else if (QComboBox* list = ListOf(info.group)) {
             const QSignalBlocker blocker(list);
-            if (list->currentIndex() != option.index)
-                list->setCurrentIndex(option.index);
+            if (list->currentIndex() != index)
+                list->setCurrentIndex(index);
             // Typed text that names no entry; left alone while it already shows, so typing
             // keeps its cursor.
-            if (option.index < 0 && list->isEditable() && list->currentText() != ToQ(option.editText))
-                list->setEditText(ToQ(option.editText));
+            const QString typed = ToQ(choice.typedLanguage);
+            if (index < 0 && list->isEditable() && list->currentText() != typed)
+                list->setEditText(typed);
         }
     }
     {
         const QSignalBlocker blocker(c.PCI);
-        c.PCI->setText(ToQ(selections.pciCaption));
-        c.PCI->setChecked(selections.pciChecked);
+        c.PCI->setText(ToQ(m_core.snapshot()->extensionCaption));
+        c.PCI->setChecked(choice.pciChecked);
     }
-    c.HMIBox->setVisible(selections.azoVisible);
-    c.Display->setVisible(selections.azoVisible);
-    c.Cable->setVisible(selections.azoVisible);
+    c.HMIBox->setVisible(choice.azoVisible);
+    c.Display->setVisible(choice.azoVisible);
+    c.Cable->setVisible(choice.azoVisible);
 
     const bool error = m_core.errorDisplay();
     c.Circle->setColor(error ? kErrorColor : kSuccessColor);
@@ -264,34 +271,28 @@ void TForm1::UpdateWindowTitle() {
 
 void TForm1::Select(Group group, int index) {
     m_core.UserSelect(group, index);
-    RefreshFromCore();
 }
 
 void TForm1::PCIClick(bool checked) {
     m_core.UserSetPCI(checked);
-    RefreshFromCore();
 }
 
 void TForm1::OSLanguageEdited(const QString& text) {
     m_core.UserTypeLanguage(FromQ(text));
-    RefreshFromCore();
 }
 
 void TForm1::ShowPricesClick() {
     const auto failure = m_core.ShowPricesClick();
-    RefreshFromCore();
     ShowMessage(failure);
 }
 
 void TForm1::SetStdConfigExecute() {
     const auto failure = m_core.SetStdConfigExecute();
-    RefreshFromCore();
     ShowMessage(failure);
 }
 
 void TForm1::LanguageClick(int language) {
     const auto failure = m_core.LanguageClick(language);
-    RefreshFromCore();
     ShowMessage(failure);
 }
 
@@ -300,13 +301,11 @@ void TForm1::FileOpenExecute() {
     if (name.isEmpty())
         return;
     const std::vector<Message> messages = m_core.OpenCustomerFile(PathFromQ(name));
-    RefreshFromCore();
     ShowMessages(messages);
 }
 
 void TForm1::FileSaveExecute() {
     if (const auto refused = m_core.PrepareSave()) {
-        RefreshFromCore();
         ShowMessage(*refused);
         return;
     }
@@ -317,7 +316,6 @@ void TForm1::FileSaveExecute() {
             m_core.SetCustomerFile(PathFromQ(name));
     }
     const auto failure = m_core.WriteCustomerFile();
-    RefreshFromCore();
     ShowMessage(failure);
 }
 
@@ -331,53 +329,39 @@ void TForm1::FileExitExecute() {
 }
 
 void TForm1::HelpAboutExecute() {
-    ShowModal(AboutBox);
+    ShowModal(m_aboutBox);
 }
 
 void TForm1::Newinthisversion1Click() {
-    ShowModal(NewVersionBox);
+    ShowModal(m_newVersionBox);
 }
 
 void TForm1::EnterIDCode1Click() {
-    ShowModal(FoIDCode);
+    ShowModal(m_idCode);
 }
 
 void TForm1::BtnCustomerClick() {
-    if (!FoCustomer)
-        return;
     // Until a customer file is opened or the dialog confirmed, the record holds nothing to show.
-    FoCustomer->SetFields(m_core.customerDataFlag() ? m_core.customer() : CustomerRecord{});
-    ShowModal(FoCustomer);
+    m_customer->SetFields(m_core.customerDataFlag() ? m_core.customer() : CustomerRecord{});
+    ShowModal(m_customer);
 }
 
 void TForm1::BtnShowOrderlistClick() {
-    if (m_core.CheckConfiguration() != kCheckPassed) {
-        RefreshFromCore();
+    if (m_core.CheckConfiguration() != CheckResult::Passed) {
         ShowMessage(Message::Information(m_core.statusText()));
         return;
     }
-    const OrderListBuild build = m_core.BuildOrderlist();
-    RefreshFromCore();
-    if (!build.ok) {
-        ShowMessage(Message::Error(build.error));
+    const Result<OrderList> build = m_core.BuildOrderlist();
+    if (!build) {
+        ShowMessage(Message::Error(build.error().message));
         return;
     }
-    if (!FoOrderlist)
-        return;
-    FoOrderlist->ShowList(build.list);
-    // The order list is created after the main window, so it is connected here, once.
-    connect(FoOrderlist, &TFoOrderlist::customerFileChanged, this, &TForm1::UpdateWindowTitle,
-            Qt::UniqueConnection);
-    ShowModal(FoOrderlist);
+    m_orderlist->ShowList(*build);
+    ShowModal(m_orderlist);
 }
 
 void TForm1::ShowModal(QDialog* dialog) {
-    // The secondary windows exist from the end of start-up on; none is needed before.
-    if (!dialog)
-        return;
     m_showModal(*dialog);
-    // A secondary window may have changed the order (code, customer data, file name).
-    RefreshFromCore();
 }
 
 void TForm1::ShowMessage(const Message& message) {

@@ -14,6 +14,11 @@
 class MessagePresenter;
 class QComboBox;
 class QDialog;
+class TAboutBox;
+class TFoCustomer;
+class TFoIDCode;
+class TFoOrderlist;
+class TNewVersionBox;
 
 // The main window: assembles the controls, passes every user action to the
 // Configurator and mirrors the Configurator's state afterwards.
@@ -39,6 +44,12 @@ class TForm1 : public QMainWindow {
     Configurator& core() { return m_core; }
     const Configurator& core() const { return m_core; }
     bool started() const { return m_started; }
+    // The secondary windows, made with the main window after a successful start.
+    TFoOrderlist* FoOrderlist() const { return m_orderlist; }
+    TAboutBox* AboutBox() const { return m_aboutBox; }
+    TFoCustomer* FoCustomer() const { return m_customer; }
+    TFoIDCode* FoIDCode() const { return m_idCode; }
+    TNewVersionBox* NewVersionBox() const { return m_newVersionBox; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -114,6 +125,9 @@ class TForm1 : public QMainWindow {
     QColor m_statusTextColor;
     std::optional<Message> m_pendingWarning;
     bool m_started = false;
+    TFoOrderlist* m_orderlist = nullptr;
+    TAboutBox* m_aboutBox = nullptr;
+    TFoCustomer* m_customer = nullptr;
+    TFoIDCode* m_idCode = nullptr;
+    TNewVersionBox* m_newVersionBox = nullptr;
 };
-
-extern TForm1* Form1;

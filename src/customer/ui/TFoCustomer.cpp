@@ -10,8 +10,6 @@
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
 
-TFoCustomer* FoCustomer = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 434;
@@ -23,12 +21,6 @@ constexpr int kRowPitch = 38;
 constexpr int kRowHeight = 26;
 constexpr int kButtonWidth = 130;
 constexpr int kButtonHeight = 40;
-constexpr const char* kMissingFieldsText = "At least Company1, Name1, Street and City should be entered!";
-
-// The fields a customer record needs; the others may stay empty without a word.
-constexpr std::array<CustomerRecord::Field, 4> kRequired{CustomerRecord::Company1, CustomerRecord::Name1,
-                                                         CustomerRecord::Street, CustomerRecord::City};
-
 // The order in which Tab walks through the window.
 constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
     CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
@@ -113,15 +105,12 @@ CustomerRecord TFoCustomer::Fields() const {
 
 void TFoCustomer::BtnSaveFieldsClick() {
     ensureControls();
-    bool missing = false;
-    for (CustomerRecord::Field field : kRequired)
-        missing = missing || m_edits[field]->text().isEmpty();
-    if (missing) {
-        const Message warning{Message::Kind::Warning, kMissingFieldsText, Message::Buttons::AbortIgnore};
-        if (m_presenter.Show(warning, this) != QMessageBox::Ignore)
+    const CustomerRecord fields = Fields();
+    if (const auto warning = Configurator::CustomerFieldsWarning(fields)) {
+        if (m_presenter.Show(*warning, this) != QMessageBox::Ignore)
             return;
     }
-    m_core.StoreCustomerFields(Fields());
+    m_core.StoreCustomerFields(fields);
     accept();
 }
 

@@ -38,5 +38,3 @@ class TFoCustomer : public DeferredDialog {
     QPushButton* m_save = nullptr;
     QPushButton* m_clear = nullptr;
 };
-
-extern TFoCustomer* FoCustomer;

@@ -8,8 +8,6 @@
 #include "dialogs/RtfReader.h"
 #include "dialogs/ui/RtfTextDocument.h"
 
-TNewVersionBox* NewVersionBox = nullptr;
-
 namespace {
 
 constexpr const char* kReleaseNotesFile = "NewVersion.rtf";

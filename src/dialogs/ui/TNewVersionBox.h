@@ -29,5 +29,3 @@ class TNewVersionBox : public DeferredDialog {
     QTextEdit* m_richEdit = nullptr;
     QPushButton* m_okButton = nullptr;
 };
-
-extern TNewVersionBox* NewVersionBox;

@@ -12,15 +12,11 @@
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
 
-TFoIDCode* FoIDCode = nullptr;
-
 namespace {
 
 constexpr int kClientWidth = 464;
 constexpr int kClientHeight = 224;
 constexpr std::array<int, 5> kBoxLengths{5, 5, 5, 5, 3};
-constexpr const char* kCodeMismatchText =
-    "The ID-Code you entered does not describe a correct configuration of VK72! \nPlease check your input.";
 
 // Capitals where the capital is still one 8-bit character: the core keeps a code
 // character as one Latin-1 byte ("ÿ" stays, its capital lies outside Latin-1).
@@ -176,14 +172,7 @@ QString TFoIDCode::TypedCode() const {
 }
 
 void TFoIDCode::BitBtn1Click() {
-    const QString typed = TypedCode();
-    if (const auto failure = m_core.ApplyIDCode(FromQ(typed))) {
+    if (const auto failure = m_core.EnterIDCode(FromQ(TypedCode())))
         m_presenter.Show(*failure, this);
-    } else if (const OrderListBuild build = m_core.BuildOrderlist(); !build.ok) {
-        // The code left a group without a selection, so it cannot stand for a configuration.
-        m_presenter.Show(Message::Error(build.error), this);
-    } else if (UpperLatin1(ToQ(build.list.code)) != UpperLatin1(typed)) {
-        m_presenter.Show(Message::Error(kCodeMismatchText), this);
-    }
     accept();
 }

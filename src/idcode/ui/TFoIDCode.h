@@ -44,5 +44,3 @@ class TFoIDCode : public DeferredDialog {
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
 };
-
-extern TFoIDCode* FoIDCode;

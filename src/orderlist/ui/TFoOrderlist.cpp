@@ -22,8 +22,6 @@
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 
-TFoOrderlist* FoOrderlist = nullptr;
-
 namespace {
 
 const OrderListDesign kDesign;
@@ -177,9 +175,7 @@ void TFoOrderlist::SaveButtonClick() {
     request.filter = QStringLiteral("Rich Text Files (*.rtf)");
     request.defaultSuffix = QStringLiteral("RTF");
     request.confirmOverwrite = true;
-    const std::string& customerFile = m_core.customerFile();
-    request.proposedName = customerFile.empty() ? QStringLiteral(".rtf")
-                                                : PathToQ(paths::ReplaceExtension(customerFile, ".rtf"));
+    request.proposedName = PathToQ(m_core.ProposedOrderListName());
     const QString name = FileDialogs::GetSaveFileName(this, request);
     if (name.isEmpty())
         return;
@@ -190,11 +186,8 @@ void TFoOrderlist::SaveButtonClick() {
         m_presenter.Show(Message::Error(error), this);
         return;
     }
-    // The order now has a name: the next File Save writes its customer file beside the list.
-    if (m_core.customerFile().empty()) {
-        m_core.SetCustomerFile(paths::ReplaceExtension(path, ".CST"));
+    if (m_core.OrderListSaved(path))
         emit customerFileChanged();
-    }
 }
 
 void TFoOrderlist::ClipButtonClick() {

@@ -68,5 +68,3 @@ class TFoOrderlist : public DeferredDialog {
     QPushButton* m_clip = nullptr;
     QPushButton* m_close = nullptr;
 };
-
-extern TFoOrderlist* FoOrderlist;
