@@ -102,6 +102,24 @@ void CheckCompleteConfiguration(benchmark::State& state) {
         benchmark::DoNotOptimize(c.CheckConfiguration());
 }
 
+// The pure evaluation that rule hints and rechecks ask many times: no file, no state changed.
+void EvaluateConfiguration(benchmark::State& state) {
+    Configurator c = LoadedSample();
+    for (const Group slot : {Group::X1, Group::X2, Group::X3, Group::X6, Group::X7, Group::X8})
+        c.UserSelect(slot, 1);
+    const Result<RuleSections> rules = ReadRuleSections(Files().catalogue());
+    if (!rules) {
+        state.SkipWithError(rules.error().message.c_str());
+        return;
+    }
+    const std::shared_ptr<const CatalogueSnapshot> snapshot = c.snapshot();
+    const Choice choice = c.choice();
+    for (auto _ : state) {
+        const Verdict verdict = Evaluate(choice, *snapshot, *rules);
+        benchmark::DoNotOptimize(verdict.result);
+    }
+}
+
 void ApplyCodeAndBuildOrderList(benchmark::State& state) {
     // A configuration with filled slots, so the order list has its full set of rows.
     Configurator c = LoadedSample();
@@ -148,6 +166,7 @@ struct Target {
 
 const Target kTargets[] = {
     {"check of a complete configuration", "CheckCompleteConfiguration", 50},
+    {"evaluation without file or window", "EvaluateConfiguration", 5},
     {"decode + order list with RTF copy", "ApplyCodeAndBuildOrderList", 200},
     {"loading the sample catalogue", "LoadSampleCatalogue", 5000},
     {"reading a 1 MB catalogue", "ReadGrownCatalogue/1048576", 30000},
@@ -218,6 +237,10 @@ BENCHMARK(LoadSampleCatalogue)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly();
 BENCHMARK(CheckCompleteConfiguration)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(EvaluateConfiguration)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AppInfo.h"
 #include "app/Message.h"
 #include "catalogue/Catalogue.h"
 #include "config/Choice.h"
@@ -14,8 +15,6 @@
 #include "idcode/IDCode.h"
 #include "orderlist/OrderList.h"
 
-inline constexpr const char* kApplicationTitle = "VK72 Configuration Tool ";
-inline constexpr const char* kProgramVersion = "2.0";
 inline constexpr const char* kCatalogueMissingText =
     "Configuration file KITBUILDER.INI not found.\nMust be located in same directory as KITBUILDER.EXE !\n"
     "Cannot run program.";

@@ -1,6 +1,6 @@
 #include "dialogs/AboutText.h"
 
-#include "app/Configurator.h"
+#include "app/AppInfo.h"
 
 std::string AboutVersionLine(const std::string& catalogueVersion, bool pricesPresent,
                              const std::string& priceDate) {

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -24,13 +26,6 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
     return path + extension;
 }
 
-static bool EqualNoCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 std::string ResolveCaseInsensitive(const std::string& path) {
     std::error_code ec;
     if (fs::exists(fs::symlink_status(path, ec)))
@@ -42,7 +37,7 @@ std::string ResolveCaseInsensitive(const std::string& path) {
     for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
         // The directory order is arbitrary: take the smallest match so the choice is stable.
-        if (EqualNoCase(name, wanted) && (best.empty() || name < best))
+        if (text::EqualNoCase(name, wanted) && (best.empty() || name < best))
             best = name;
     }
     if (best.empty())

@@ -104,7 +104,7 @@ void TAboutBoxTest::versionLine() {
     QCOMPARE(core.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
     QCOMPARE(core.showPricesChecked(), priceFile && showPrices);
 
-    TAboutBox box(&core);
+    TAboutBox box(&core.catalogue());
     box.show();
     QCOMPARE(Find<QLabel>(box, "Version")->text(), expected);
 }
@@ -114,7 +114,7 @@ void TAboutBoxTest::refreshedEachTimeShown() {
     const std::string ini = dir.write("KITBUILDER.INI", CatalogueText("1.0", true));
     Configurator core;
     QCOMPARE(core.LoadCatalogue(ini, dir.file("KITBUILDER.PRS")).result, LoadResult::Loaded);
-    TAboutBox box(&core);
+    TAboutBox box(&core.catalogue());
     box.show();
     QCOMPARE(Find<QLabel>(box, "Version")->text(), QStringLiteral("Version 2.0 / INI 1.0"));
     box.hide();

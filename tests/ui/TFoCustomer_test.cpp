@@ -138,7 +138,7 @@ void TFoCustomerTest::firstOpeningShowsEmptyBoxes() {
 
 void TFoCustomerTest::okStoresTheBoxesAndTheTitleFollows() {
     SampleWindows w;
-    w.core().BuildOrderlist();
+    QVERIFY(w.core().BuildOrderlist().has_value());
     const std::string code = w.core().customer()[CustomerRecord::Code];
     QVERIFY(!code.empty());
     w.whileOpen([&](QDialog& dialog) {

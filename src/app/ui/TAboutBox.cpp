@@ -6,8 +6,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/Configurator.h"
+#include "app/AppInfo.h"
 #include "app/ui/QtText.h"
+#include "catalogue/Catalogue.h"
 #include "dialogs/AboutText.h"
 
 namespace {
@@ -27,10 +28,10 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, int top, int height) {
 
 } // namespace
 
-TAboutBox::TAboutBox(const Configurator* core, QWidget* parent)
+TAboutBox::TAboutBox(const Catalogue* catalogue, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_core(core) {
+      m_catalogue(catalogue) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
@@ -76,9 +77,9 @@ void TAboutBox::FormActivate() {
     m_notice->setText(QLatin1String(kMakerNotice));
     m_productName->setText(QLatin1String(kApplicationTitle));
     const Catalogue unknown;
-    const Catalogue& catalogue = m_core ? m_core->catalogue() : unknown;
-    const bool pricesPresent = m_core && m_core->showPricesEnabled();
-    m_version->setText(ToQ(AboutVersionLine(catalogue.version, pricesPresent, catalogue.priceDate)));
+    const Catalogue& catalogue = m_catalogue ? *m_catalogue : unknown;
+    m_version->setText(
+        ToQ(AboutVersionLine(catalogue.version, catalogue.pricesPresent, catalogue.priceDate)));
     m_comments->setText(QLatin1String(kDesignerCredit));
 }
 

@@ -2,16 +2,16 @@
 
 #include <QDialog>
 
-class Configurator;
+struct Catalogue;
 class QLabel;
 
 // The About box, created once at start and shown modally. Its labels are filled from the
-// main window's Configurator each time it is shown.
+// loaded catalogue each time it is shown.
 class TAboutBox : public QDialog {
     Q_OBJECT
   public:
-    // Without a Configurator the catalogue is taken as unknown and without prices.
-    explicit TAboutBox(const Configurator* core = nullptr, QWidget* parent = nullptr);
+    // Without a catalogue it is taken as unknown and without prices.
+    explicit TAboutBox(const Catalogue* catalogue = nullptr, QWidget* parent = nullptr);
 
     void FormActivate();
 
@@ -19,7 +19,7 @@ class TAboutBox : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    const Configurator* m_core;
+    const Catalogue* m_catalogue;
     QLabel* m_productName;
     QLabel* m_version;
     QLabel* m_comments;

@@ -81,7 +81,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     ConnectControls();
     // Created in this order after the main window, and owned by it.
     m_orderlist = new TFoOrderlist(m_core, m_presenter, this);
-    m_aboutBox = new TAboutBox(&m_core, this);
+    m_aboutBox = new TAboutBox(&m_core.catalogue(), this);
     m_customer = new TFoCustomer(m_core, m_presenter, this);
     m_idCode = new TFoIDCode(m_core, m_presenter, this);
     m_newVersionBox = new TNewVersionBox(&m_presenter, this);

@@ -1,0 +1,4 @@
+#pragma once
+
+inline constexpr const char* kApplicationTitle = "VK72 Configuration Tool ";
+inline constexpr const char* kProgramVersion = "2.0";
