@@ -302,9 +302,9 @@ std::optional<Message> Configurator::EnterIDCode(const std::string& typed) {
     return std::nullopt;
 }
 
-Result<OrderList> Configurator::BuildOrderlist(const OrderListDesign& design) {
+Result<OrderList> Configurator::BuildOrderlist() {
     const OrderListInput input{m_choice, *m_snapshot, m_showPricesChecked, m_customer};
-    Result<OrderList> build = ComposeOrderList(input, design);
+    Result<OrderList> build = ComposeOrderList(input);
     if (build) {
         ChangeScope scope(*this);
         m_customer[CustomerRecord::Code] = build->code;

@@ -107,7 +107,7 @@ class Configurator : private SelectionSink {
     std::optional<Message> EnterIDCode(const std::string& typed);
 
     // Composes the order list; on success the code is stored as the customer's Code.
-    Result<OrderList> BuildOrderlist(const OrderListDesign& design = {});
+    Result<OrderList> BuildOrderlist();
     // The name the order list's Save To Disk proposes: beside the customer file.
     std::string ProposedOrderListName() const;
     // After the order list was saved: an order without a customer file gets one beside the

@@ -1,7 +1,6 @@
 #include "orderlist/OrderList.h"
 
 #include <limits>
-#include <numeric>
 
 #include "idcode/IDCode.h"
 #include "orderlist/RtfWriter.h"
@@ -140,24 +139,6 @@ std::string RichTextCopy(const std::vector<OrderListRow>& rows) {
 
 } // namespace
 
-OrderListGeometry ComputeOrderListGeometry(const OrderListDesign& design, int rowCount) {
-    OrderListGeometry g;
-    g.tableWidth = std::accumulate(design.columnWidths.begin(), design.columnWidths.end(), 0) + 25;
-    g.tableHeight = (rowCount - 9) * design.rowHeight + 50;
-    g.windowWidth = g.tableWidth + 2 * design.tableLeft + 8;
-    g.windowHeight = g.tableHeight + design.buttonHeight + 6 * design.tableTop + 50;
-    g.closeLeft = g.windowWidth - design.buttonWidth - 16;
-    g.buttonTop = g.windowHeight - design.buttonHeight - 50;
-    g.printLeft = design.tableLeft;
-    g.saveLeft = design.buttonWidth + 2 * design.tableLeft;
-    g.clipLeft = 2 * design.buttonWidth + 3 * design.tableLeft;
-    g.frameLeft = design.tableLeft;
-    g.frameTop = design.tableTop;
-    g.frameWidth = g.tableWidth + 1;
-    g.frameHeight = g.tableHeight + 1;
-    return g;
-}
-
 std::string OrderList::PlainText() const {
     std::string text;
     for (const OrderListRow& row : rows) {
@@ -170,7 +151,7 @@ std::string OrderList::PlainText() const {
     return text;
 }
 
-Result<OrderList> ComposeOrderList(const OrderListInput& input, const OrderListDesign& design) {
+Result<OrderList> ComposeOrderList(const OrderListInput& input) {
     const Configuration config(input.choice, input.catalogue);
     const CatalogueSnapshot& catalogue = input.catalogue;
     const bool azoVisible = input.choice.azoVisible;
@@ -247,7 +228,5 @@ Result<OrderList> ComposeOrderList(const OrderListInput& input, const OrderListD
     }
 
     list.rtf = RichTextCopy(list.rows);
-    list.columnWidths = design.columnWidths;
-    list.geometry = ComputeOrderListGeometry(design, static_cast<int>(list.rows.size()));
     return list;
 }

@@ -8,36 +8,6 @@
 #include "customer/CustomerRecord.h"
 #include "platform/Result.h"
 
-// Sizes of the order-list window as designed, in pixels.
-struct OrderListDesign {
-    std::array<int, 5> columnWidths{100, 100, 220, 100, 37};
-    int rowHeight = 18;
-    int tableLeft = 10;
-    int tableTop = 10;
-    int buttonWidth = 123;
-    int buttonHeight = 50;
-};
-
-struct OrderListGeometry {
-    int windowWidth = 0;
-    int windowHeight = 0;
-    int tableWidth = 0;
-    int tableHeight = 0;
-    int buttonTop = 0;
-    int printLeft = 0;
-    int saveLeft = 0;
-    int clipLeft = 0;
-    int closeLeft = 0;
-    // The raised frame around the table.
-    int frameLeft = 0;
-    int frameTop = 0;
-    int frameWidth = 0;
-    int frameHeight = 0;
-};
-
-// Window and table sizes for a table of rowCount rows.
-OrderListGeometry ComputeOrderListGeometry(const OrderListDesign& design, int rowCount);
-
 struct OrderListInput {
     Choice choice;
     const CatalogueSnapshot& catalogue;
@@ -51,8 +21,6 @@ struct OrderList {
     std::vector<OrderListRow> rows; // 37 rows, more when the price date needs them
     std::string code;               // "VK72-" and the 27-character code
     std::string rtf;                // the rich-text copy
-    OrderListGeometry geometry;
-    std::array<int, 5> columnWidths{};
 
     // The plain-text copy: one line per row, every cell followed by a tab.
     std::string PlainText() const;
@@ -61,4 +29,4 @@ struct OrderList {
 inline constexpr int kOrderListRows = 37;
 
 // Fails with a message naming the group or part that kept the list from being made.
-Result<OrderList> ComposeOrderList(const OrderListInput& input, const OrderListDesign& design = {});
+Result<OrderList> ComposeOrderList(const OrderListInput& input);

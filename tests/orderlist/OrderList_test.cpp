@@ -203,21 +203,9 @@ TEST_F(OrderListTest, TableGrowsToKeepThePriceDate) {
     ASSERT_EQ(list.rows.size(), 39u);
     EXPECT_EQ(list.rows[17][4], "X10");
     EXPECT_EQ(list.rows[38][2], "Date of price information:");
-    EXPECT_EQ(list.geometry.tableHeight, 30 * 18 + 50);
-    EXPECT_EQ(list.geometry.windowHeight, 750);
     EXPECT_NE(list.rtf.find("Date of price information:"), std::string::npos);
     const std::string plain = list.PlainText();
     EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 39);
-}
-
-TEST(OrderListGeometry, DesignedWindow) {
-    const OrderListGeometry g = ComputeOrderListGeometry({}, kOrderListRows);
-    EXPECT_EQ(std::vector<int>({g.windowWidth, g.windowHeight, g.tableWidth, g.tableHeight}),
-              std::vector<int>({610, 714, 582, 554}));
-    EXPECT_EQ(std::vector<int>({g.printLeft, g.saveLeft, g.clipLeft, g.closeLeft, g.buttonTop}),
-              std::vector<int>({10, 143, 276, 471, 614}));
-    EXPECT_EQ(std::vector<int>({g.frameLeft, g.frameTop, g.frameWidth, g.frameHeight}),
-              std::vector<int>({10, 10, 583, 555}));
 }
 
 TEST_F(OrderListTest, PlainAndRichTextCopies) {

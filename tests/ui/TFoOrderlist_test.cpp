@@ -16,6 +16,7 @@
 #include "SampleWindows.h"
 #include "app/ui/FileDialogs.h"
 #include "app/ui/QtText.h"
+#include "orderlist/ui/OrderListGeometry.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ class TFoOrderlistTest : public QObject {
 
   private slots:
     void showOrderListFillsTab1();
+    void designedGeometry();
     void windowIsPlacedFromTheList();
     void saveWithoutCustomerFileNamesIt();
     void saveWithCustomerFileKeepsIt();
@@ -105,6 +107,20 @@ void TFoOrderlistTest::showOrderListFillsTab1() {
     QCOMPARE(shown, Composed((*rebuilt)));
     QVERIFY(shown.contains(QStringLiteral("|ID-Code:|VK72-1111x-110Ax-00A00-00000-M3x||")));
     QCOMPARE(FoOrderlist->richText(), rebuilt->rtf);
+}
+
+void TFoOrderlistTest::designedGeometry() {
+    const OrderListGeometry g = ComputeOrderListGeometry({}, kOrderListRows);
+    QCOMPARE(std::vector<int>({g.windowWidth, g.windowHeight, g.tableWidth, g.tableHeight}),
+             std::vector<int>({610, 714, 582, 554}));
+    QCOMPARE(std::vector<int>({g.printLeft, g.saveLeft, g.clipLeft, g.closeLeft, g.buttonTop}),
+             std::vector<int>({10, 143, 276, 471, 614}));
+    QCOMPARE(std::vector<int>({g.frameLeft, g.frameTop, g.frameWidth, g.frameHeight}),
+             std::vector<int>({10, 10, 583, 555}));
+    // Two rows more for the price date: the table and the window grow by them.
+    const OrderListGeometry taller = ComputeOrderListGeometry({}, 39);
+    QCOMPARE(taller.tableHeight, 30 * 18 + 50);
+    QCOMPARE(taller.windowHeight, 750);
 }
 
 void TFoOrderlistTest::windowIsPlacedFromTheList() {
@@ -161,7 +177,7 @@ void TFoOrderlistTest::windowIsPlacedFromTheList() {
     QVERIFY(longer.has_value());
     QVERIFY(longer->rows.size() > 37);
     FoOrderlist->ShowList(*longer);
-    const OrderListGeometry& g = longer->geometry;
+    const OrderListGeometry g = ComputeOrderListGeometry({}, static_cast<int>(longer->rows.size()));
     QCOMPARE(dialog.maximumSize(), QSize(610, g.windowHeight));
     QVERIFY(g.windowHeight > 714);
     QCOMPARE(table->geometry(), QRect(10, 10, 582, g.tableHeight));

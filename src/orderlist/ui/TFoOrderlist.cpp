@@ -19,6 +19,7 @@
 #include "dialogs/RtfReader.h"
 #include "dialogs/ui/RtfTextDocument.h"
 #include "orderlist/OrderList.h"
+#include "orderlist/ui/OrderListGeometry.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 
@@ -139,11 +140,9 @@ void TFoOrderlist::ShowList(const OrderList& list) {
                 m_table->setItem(static_cast<int>(r) - 1, static_cast<int>(c), item);
         }
     }
-    for (std::size_t c = 0; c < list.columnWidths.size(); ++c)
-        m_table->setColumnWidth(static_cast<int>(c), list.columnWidths[c]);
     m_table->scrollToTop();
     m_table->setCurrentCell(-1, -1);
-    Place(list.geometry);
+    Place(ComputeOrderListGeometry(kDesign, static_cast<int>(list.rows.size())));
 }
 
 void TFoOrderlist::PrintButtonClick() {
