@@ -3,11 +3,8 @@
 #include "config/ConfigurationCheck.h"
 #include "config/UnitPrice.h"
 #include "platform/Paths.h"
-#include "platform/TIniFile.h"
 
 namespace {
-
-constexpr const char* kGeneral = "General";
 
 int ClampRadioIndex(int index, int count) {
     if (index < -1)
@@ -30,6 +27,8 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
     const LoadOutcome outcome = ReadCatalogue(cataloguePath, pricePath, loaded);
     if (outcome.result != kLoaded)
         return outcome;
+    m_settings = SettingsStore(cataloguePath, m_userSettingsFile);
+    m_settingsWarning = m_settings.Overlay(loaded);
     m_catalogue = std::move(loaded);
     m_cataloguePath = cataloguePath;
 
@@ -90,6 +89,8 @@ std::optional<Message> Configurator::LoadWarning() const {
 
 std::vector<Message> Configurator::StartUp(bool writeSettings) {
     std::vector<Message> messages;
+    if (m_settingsWarning)
+        messages.push_back(*m_settingsWarning);
     CheckConfiguration();
     const int firstResult = m_checkResult;
     if (m_catalogue.pricesPresent) {
@@ -100,8 +101,7 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
             ShowPricesToggle();
     }
     if (m_catalogue.pricesPresent && writeSettings) {
-        const TIniFile ini(m_cataloguePath);
-        const bool stored = ini.ReadBool(kGeneral, "ShowPrices", !m_showPricesChecked);
+        const bool stored = m_settings.ReadBool("ShowPrices", !m_showPricesChecked);
         if (stored != m_showPricesChecked) {
             if (auto failure = WriteShowPrices())
                 messages.push_back(*failure);
@@ -208,9 +208,8 @@ void Configurator::ShowPricesToggle() {
 }
 
 std::optional<Message> Configurator::WriteShowPrices() {
-    TIniFile ini(m_cataloguePath);
     std::string error;
-    if (!ini.WriteBool(kGeneral, "ShowPrices", m_showPricesChecked, &error))
+    if (!m_settings.WriteBool("ShowPrices", m_showPricesChecked, &error))
         return Message::Error(error);
     return std::nullopt;
 }
@@ -231,9 +230,8 @@ std::optional<Message> Configurator::ShowPricesClick() {
 
 std::optional<Message> Configurator::SetStdConfigExecute() {
     const bool checked = !m_standardConfiguration;
-    TIniFile ini(m_cataloguePath);
     std::string error;
-    if (!ini.WriteBool(kGeneral, "UseStdConfig", checked, &error))
+    if (!m_settings.WriteBool("UseStdConfig", checked, &error))
         return Message::Error(error);
     m_standardConfiguration = checked;
     const int index = checked ? 0 : -1;
@@ -246,9 +244,8 @@ std::optional<Message> Configurator::SetStdConfigExecute() {
 }
 
 std::optional<Message> Configurator::StoreOSStdLanguage(int language) {
-    TIniFile ini(m_cataloguePath);
     std::string error;
-    if (!ini.WriteInteger(kGeneral, "OSStdLanguage", language, &error))
+    if (!m_settings.WriteInteger("OSStdLanguage", language, &error))
         return Message::Error(error);
     SetListIndex(Group::OSLanguage, language);
     return std::nullopt;

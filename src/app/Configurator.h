@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Message.h"
+#include "app/SettingsStore.h"
 #include "catalogue/Catalogue.h"
 #include "config/Selections.h"
 #include "customer/CustomerRecord.h"
@@ -29,6 +30,12 @@ inline constexpr const char* kPriceBoxCaption = "Price of unit";
 class Configurator : private SelectionSink {
   public:
     Configurator() = default;
+
+    // The per-user settings file, used when the catalogue cannot be written (an installed
+    // copy); set before LoadCatalogue. Empty (the default): settings stay in the catalogue.
+    void SetUserSettingsFile(std::string path) { m_userSettingsFile = std::move(path); }
+    // The file the settings menu writes to.
+    const std::string& settingsFile() const { return m_settings.target(); }
 
     // Reads the catalogue and the price file, fills every control and sets the start
     // selections. Result 0, 1 (catalogue missing or unreadable) or 3 (a price is not a number).
@@ -122,6 +129,9 @@ class Configurator : private SelectionSink {
 
     Catalogue m_catalogue;
     std::string m_cataloguePath;
+    std::string m_userSettingsFile;
+    SettingsStore m_settings;
+    std::optional<Message> m_settingsWarning;
     Selections m_selections;
 
     int m_checkResult = 0;

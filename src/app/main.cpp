@@ -1,6 +1,8 @@
+#include <QTimer>
 #include <exception>
 
 #include "app/Configurator.h"
+#include "app/SettingsStore.h"
 #include "app/ui/Application.h"
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
@@ -37,7 +39,8 @@ int main(int argc, char** argv) {
     try {
         QApplication::setApplicationName(QLatin1String(kApplicationTitle));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
-        const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS")};
+        const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS"),
+                                      UserSettingsPath()};
         // The secondary windows belong to the main window and go with it.
         Form1 = new TForm1(files, presenter, [](int code) { throw ProcessExit{code}; });
         FoOrderlist = new TFoOrderlist(Form1->core(), presenter, Form1);
@@ -54,6 +57,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     Form1->show();
+    // A customer file given as the first argument (a file manager's "Open with") opens as
+    // File Open would, once the window is up so that a message appears above it.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QString customerFile = arguments.at(1);
+        QTimer::singleShot(0, Form1, [customerFile] { Form1->OpenCustomerFile(customerFile); });
+    }
     const int result = QApplication::exec();
     DeleteWindows();
     return result;
