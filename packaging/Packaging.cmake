@@ -55,7 +55,15 @@ set(KITBUILDER_DOC_DIR share/doc/${KITBUILDER_PACKAGE_NAME})
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
     COMMAND gzip -9nc ${KITBUILDER_PACKAGING}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
     DEPENDS ${KITBUILDER_PACKAGING}/changelog VERBATIM)
-add_custom_target(kitbuilder-changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
+set(KITBUILDER_MAN_PAGES)
+foreach(page vk72-configurator kitbuilder-cli)
+    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/${page}.1.gz
+        COMMAND gzip -9nc ${KITBUILDER_PACKAGING}/${page}.1 > ${CMAKE_BINARY_DIR}/${page}.1.gz
+        DEPENDS ${KITBUILDER_PACKAGING}/${page}.1 VERBATIM)
+    list(APPEND KITBUILDER_MAN_PAGES ${CMAKE_BINARY_DIR}/${page}.1.gz)
+endforeach()
+add_custom_target(kitbuilder-package-docs ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz ${KITBUILDER_MAN_PAGES})
+install(FILES ${KITBUILDER_MAN_PAGES} DESTINATION share/man/man1 COMPONENT system)
 install(FILES ${KITBUILDER_PACKAGING}/copyright ${KITBUILDER_PACKAGING}/README.Debian
               ${CMAKE_BINARY_DIR}/changelog.gz
         DESTINATION ${KITBUILDER_DOC_DIR} COMPONENT system)
@@ -87,12 +95,13 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${KITBUILDER_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sales configurator for the VK72 terminal")
 set(CPACK_PACKAGE_DESCRIPTION
-    "The VK72 Configuration Tool lets a salesperson pick the parts of a VK72 industrial\n"
-    "terminal, checks the combination against the rules of its catalogue and shows the\n"
-    "verdict and the unit price. It composes the order list (print, RTF, clipboard),\n"
-    "condenses a configuration into an ID code that can be typed back, and stores\n"
-    "orders in customer files. The package also holds kitbuilder-cli, a command-line\n"
-    "companion for catalogue maintainers.")
+    "The VK72 Configuration Tool lets a salesperson pick the parts of a VK72\n"
+    "industrial terminal, checks the combination against the rules of its\n"
+    "catalogue and shows the verdict and the unit price. It composes the order\n"
+    "list (print, RTF, clipboard), condenses a configuration into an ID code\n"
+    "that can be typed back, and stores orders in customer files. The package\n"
+    "also holds kitbuilder-cli, a command-line companion for catalogue\n"
+    "maintainers.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_IGNORE_FILES "/build.*/;/\\\\.git/")

@@ -47,7 +47,7 @@ fi
 sleep 1
 import -window "$window" "$root/build/kitbuilder.png"
 echo "Main window \"$(xdotool getwindowname "$window")\" saved to build/kitbuilder.png"
-xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+q
+xdotool windowfocus --sync "$window" key --clearmodifiers ctrl+q
 for _ in $(seq 100); do
     kill -0 "$program_pid" 2>/dev/null || break
     sleep 0.1

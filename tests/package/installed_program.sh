@@ -40,7 +40,7 @@ chmod 755 "$work"
 if [ "$mode" = lint ]; then
     root=$work/root
     dpkg-deb -x "$deb" "$root"
-    lintian --no-tag-display-limit "$deb" >"$work/lintian" 2>&1 || true
+    lintian --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
     cat "$work/lintian"
     ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors on $deb"
     desktop-file-validate "$root/usr/share/applications/vk72-configurator.desktop" ||
@@ -130,7 +130,7 @@ start_program() {
 }
 
 stop_program() {
-    xdotool windowactivate --sync "$window" key --clearmodifiers ctrl+q
+    xdotool windowfocus --sync "$window" key --clearmodifiers ctrl+q
     for _ in $(seq 100); do
         kill -0 "$program_pid" 2>/dev/null || break
         sleep 0.1
@@ -140,10 +140,21 @@ stop_program() {
     program_pid=
 }
 
+visible_windows() {
+    xdotool search --onlyvisible --name '' | wc -l
+}
+
 # Settings menu, then the first enabled item: "Show Price of Unit".
 toggle_show_prices() {
-    xdotool windowactivate --sync "$window" key --clearmodifiers alt+s
-    sleep 0.5
+    local before
+    before=$(visible_windows)
+    xdotool windowfocus --sync "$window" key --clearmodifiers alt+s
+    # The open menu is a window of its own.
+    for _ in $(seq 100); do
+        [ "$(visible_windows)" -gt "$before" ] && break
+        sleep 0.1
+    done
+    [ "$(visible_windows)" -gt "$before" ] || fail "the Settings menu did not open"
     xdotool key --clearmodifiers Return
 }
 
