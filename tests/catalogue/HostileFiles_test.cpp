@@ -583,6 +583,9 @@ TEST_F(HostilePermissions, AReadOnlyCatalogueKeepsItsSettingsPerUser) {
     fs::create_directories(dir.path() / "config");
     fs::permissions(dir.path() / "config", fs::perms::all, fs::perm_options::replace);
     fs::create_directories(dir.path() / "locked");
+    const std::string badUser = (dir.path() / "bad/settings.ini").string();
+    fs::create_directories(dir.path() / "bad");
+    dir.write("bad/settings.ini", "[General]\nShowPrices=off\n");
 
     const std::string problem = AsUnprivilegedUser([&]() -> std::string {
         const auto start = [&](Configurator& c, const std::string& settings) {
@@ -614,6 +617,16 @@ TEST_F(HostilePermissions, AReadOnlyCatalogueKeepsItsSettingsPerUser) {
         const auto failure = third.ShowPricesClick();
         if (!failure || failure->text.find(lockedUser) == std::string::npos || !third.showPricesChecked())
             return std::string("a failed write is not reported with the settings file's name");
+
+        // A value that is no number: one warning at start naming the file, the catalogue's value.
+        Configurator fourth;
+        fourth.SetUserSettingsFile(badUser);
+        if (fourth.LoadCatalogue(catalogue, prices).result != kLoaded)
+            return std::string("the start with a damaged settings file failed");
+        const auto messages = fourth.StartUp(true);
+        if (messages.size() != 1 || messages[0].kind != Message::Kind::Warning ||
+            messages[0].text.find("\"" + badUser + "\"") == std::string::npos || !fourth.showPricesChecked())
+            return std::string("a damaged settings file is not named once, or its value was used");
         return std::string();
     });
     EXPECT_EQ(problem, "");

@@ -48,6 +48,14 @@ if [ "$mode" = lint ]; then
     appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml || fail "appstreamcli validate"
     grep -qx 'Path=/usr/lib/vk72-configurator' "$root/usr/share/applications/vk72-configurator.desktop" ||
         fail "the desktop entry does not start the program in its folder"
+    # Customer files of any case get the program's type.
+    mkdir -p "$work/mime/packages"
+    cp "$root/usr/share/mime/packages/vk72-configurator.xml" "$work/mime/packages/"
+    update-mime-database "$work/mime" 2>/dev/null
+    grep -qx '50:application/x-vk72-customer:\*\.cst' "$work/mime/globs2" ||
+        fail "no case-insensitive *.cst glob: $(grep vk72 "$work/mime/globs2")"
+    grep -qx 'MimeType=application/x-vk72-customer;' "$root/usr/share/applications/vk72-configurator.desktop" ||
+        fail "the desktop entry does not open customer files"
     for name in vk72-configurator kitbuilder-cli; do
         target=$(readlink "$root/usr/bin/$name") || fail "/usr/bin/$name is not a link"
         [ "$target" = "../lib/vk72-configurator/$name" ] || fail "/usr/bin/$name leads to $target"
