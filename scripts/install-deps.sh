@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev unrtf fonts-liberation poppler-utils
-          dpkg-dev fakeroot file lintian desktop-file-utils appstream
+          dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
           xvfb xauth xdotool imagemagick "$@")
 
 missing=()
