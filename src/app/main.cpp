@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     Application app(argc, argv, presenter);
     try {
         QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+        // Lets the desktop match the windows with the menu entry (and its icon).
+        QGuiApplication::setDesktopFileName(QStringLiteral("vk72-configurator"));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
         const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS"),
                                       UserSettingsPath()};
