@@ -4,11 +4,8 @@
 
 #include "config/UnitPrice.h"
 #include "platform/Paths.h"
-#include "platform/TIniFile.h"
 
 namespace {
-
-constexpr const char* kGeneral = "General";
 
 int ClampRadioIndex(int index, int count) {
     if (index < -1)
@@ -33,6 +30,8 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
     if (outcome.result != LoadResult::Loaded)
         return outcome;
     ChangeScope scope(*this);
+    m_settings = SettingsStore(cataloguePath, m_userSettingsFile);
+    m_settingsWarning = m_settings.Overlay(loaded);
     m_catalogue = std::move(loaded);
     m_cataloguePath = cataloguePath;
     m_snapshot = MakeSnapshot(m_catalogue);
@@ -91,6 +90,8 @@ std::optional<Message> Configurator::LoadWarning() const {
 std::vector<Message> Configurator::StartUp(bool writeSettings) {
     ChangeScope scope(*this);
     std::vector<Message> messages;
+    if (m_settingsWarning)
+        messages.push_back(*m_settingsWarning);
     CheckConfiguration();
     const CheckResult firstResult = m_checkResult;
     if (m_catalogue.pricesPresent) {
@@ -101,8 +102,7 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
             ShowPricesToggle();
     }
     if (m_catalogue.pricesPresent && writeSettings) {
-        const TIniFile ini(m_cataloguePath);
-        const bool stored = ini.ReadBool(kGeneral, "ShowPrices", !m_showPricesChecked);
+        const bool stored = m_settings.ReadBool("ShowPrices", !m_showPricesChecked);
         if (stored != m_showPricesChecked) {
             if (auto failure = WriteShowPrices())
                 messages.push_back(*failure);
@@ -217,9 +217,8 @@ void Configurator::ShowPricesToggle() {
 }
 
 std::optional<Message> Configurator::WriteShowPrices() {
-    TIniFile ini(m_cataloguePath);
     std::string error;
-    if (!ini.WriteBool(kGeneral, "ShowPrices", m_showPricesChecked, &error))
+    if (!m_settings.WriteBool("ShowPrices", m_showPricesChecked, &error))
         return Message::Error(error);
     return std::nullopt;
 }
@@ -242,9 +241,8 @@ std::optional<Message> Configurator::ShowPricesClick() {
 std::optional<Message> Configurator::SetStdConfigExecute() {
     ChangeScope scope(*this);
     const bool checked = !m_standardConfiguration;
-    TIniFile ini(m_cataloguePath);
     std::string error;
-    if (!ini.WriteBool(kGeneral, "UseStdConfig", checked, &error))
+    if (!m_settings.WriteBool("UseStdConfig", checked, &error))
         return Message::Error(error);
     m_standardConfiguration = checked;
     const int index = checked ? 0 : -1;
@@ -258,9 +256,8 @@ std::optional<Message> Configurator::SetStdConfigExecute() {
 
 std::optional<Message> Configurator::StoreOSStdLanguage(int language) {
     ChangeScope scope(*this);
-    TIniFile ini(m_cataloguePath);
     std::string error;
-    if (!ini.WriteInteger(kGeneral, "OSStdLanguage", language, &error))
+    if (!m_settings.WriteInteger("OSStdLanguage", language, &error))
         return Message::Error(error);
     SetListIndex(Group::OSLanguage, language);
     return std::nullopt;

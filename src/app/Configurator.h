@@ -8,6 +8,7 @@
 
 #include "app/AppInfo.h"
 #include "app/Message.h"
+#include "app/SettingsStore.h"
 #include "catalogue/Catalogue.h"
 #include "config/Choice.h"
 #include "config/ConfigurationCheck.h"
@@ -34,6 +35,12 @@ class Configurator : private SelectionSink {
 
     // Called once after every command that changed the state (not once per inner step).
     void SetChangeListener(std::function<void()> listener) { m_changed = std::move(listener); }
+
+    // The per-user settings file, used when the catalogue cannot be written (an installed
+    // copy); set before LoadCatalogue. Empty (the default): settings stay in the catalogue.
+    void SetUserSettingsFile(std::string path) { m_userSettingsFile = std::move(path); }
+    // The file the settings menu writes to.
+    const std::string& settingsFile() const { return m_settings.target(); }
 
     // Reads the catalogue and the price file, fills every control and sets the start
     // selections. Result 0, 1 (catalogue missing or unreadable) or 3 (a price is not a number).
@@ -154,6 +161,9 @@ class Configurator : private SelectionSink {
     std::string m_cataloguePath;
     std::shared_ptr<const CatalogueSnapshot> m_snapshot = std::make_shared<CatalogueSnapshot>();
     Choice m_choice;
+    std::string m_userSettingsFile;
+    SettingsStore m_settings;
+    std::optional<Message> m_settingsWarning;
 
     CheckResult m_checkResult = CheckResult::Passed;
     std::string m_statusText;

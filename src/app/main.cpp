@@ -1,7 +1,9 @@
+#include <QTimer>
 #include <exception>
 #include <memory>
 
 #include "app/Configurator.h"
+#include "app/SettingsStore.h"
 #include "app/ui/Application.h"
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
@@ -23,8 +25,11 @@ int main(int argc, char** argv) {
     std::unique_ptr<TForm1> form;
     try {
         QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+        // Lets the desktop match the windows with the menu entry (and its icon).
+        QGuiApplication::setDesktopFileName(QStringLiteral("vk72-configurator"));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
-        const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS")};
+        const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS"),
+                                      UserSettingsPath()};
         // The secondary windows belong to the main window and go with it.
         form = std::make_unique<TForm1>(files, presenter, [](int code) { throw ProcessExit{code}; });
     } catch (const ProcessExit& exit) {
@@ -34,5 +39,13 @@ int main(int argc, char** argv) {
         return 0;
     }
     form->show();
+    // A customer file given as the first argument (a file manager's "Open with") opens as
+    // File Open would, once the window is up so that a message appears above it.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QString customerFile = arguments.at(1);
+        TForm1* window = form.get();
+        QTimer::singleShot(0, window, [window, customerFile] { window->OpenCustomerFile(customerFile); });
+    }
     return QApplication::exec();
 }

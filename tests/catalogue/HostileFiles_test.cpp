@@ -575,6 +575,68 @@ TEST_F(HostilePermissions, SettingsOfAReadOnlyCatalogueStayAsTheyWere) {
     }
 }
 
+TEST_F(HostilePermissions, AReadOnlyCatalogueKeepsItsSettingsPerUser) {
+    TempDir dir;
+    OpenForOthers(dir);
+    const std::string catalogue = dir.write("KITBUILDER.INI", SampleCatalogue());
+    const std::string prices = dir.write("KITBUILDER.PRS", SamplePrices());
+    fs::permissions(catalogue, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string user = (dir.path() / "config/vk72-configurator/settings.ini").string();
+    const std::string lockedUser = (dir.path() / "locked/vk72-configurator/settings.ini").string();
+    fs::create_directories(dir.path() / "config");
+    fs::permissions(dir.path() / "config", fs::perms::all, fs::perm_options::replace);
+    fs::create_directories(dir.path() / "locked");
+    const std::string badUser = (dir.path() / "bad/settings.ini").string();
+    fs::create_directories(dir.path() / "bad");
+    dir.write("bad/settings.ini", "[General]\nShowPrices=off\n");
+
+    const std::string problem = AsUnprivilegedUser([&]() -> std::string {
+        const auto start = [&](Configurator& c, const std::string& settings) {
+            c.SetUserSettingsFile(settings);
+            return c.LoadCatalogue(catalogue, prices).result == LoadResult::Loaded && c.StartUp(true).empty();
+        };
+        Configurator first;
+        if (!start(first, user) || !first.priceBoxVisible())
+            return std::string("the first start failed or hid the prices");
+        if (first.ShowPricesClick() || first.showPricesChecked() || first.priceBoxVisible())
+            return std::string("the price display could not be switched off");
+        if (first.LanguageClick(3) || first.SetStdConfigExecute())
+            return std::string("a setting could not be stored");
+        if (TIniFile(user).ReadString("General", "ShowPrices", "") != "0")
+            return std::string("the per-user file does not hold ShowPrices=0");
+
+        Configurator second;
+        if (!start(second, user))
+            return std::string("the second start failed");
+        if (second.showPricesChecked() || second.priceBoxVisible() || second.checkedLanguage() != 3 ||
+            second.standardConfigurationChecked() != first.standardConfigurationChecked() ||
+            second.settingsFile() != user)
+            return std::string("the second start does not show the stored settings");
+
+        // A settings folder the user cannot write: the error names the file, nothing changes.
+        Configurator third;
+        if (!start(third, lockedUser))
+            return std::string("the start with a locked settings folder failed");
+        const auto failure = third.ShowPricesClick();
+        if (!failure || failure->text.find(lockedUser) == std::string::npos || !third.showPricesChecked())
+            return std::string("a failed write is not reported with the settings file's name");
+
+        // A value that is no number: one warning at start naming the file, the catalogue's value.
+        Configurator fourth;
+        fourth.SetUserSettingsFile(badUser);
+        if (fourth.LoadCatalogue(catalogue, prices).result != LoadResult::Loaded)
+            return std::string("the start with a damaged settings file failed");
+        const auto messages = fourth.StartUp(true);
+        if (messages.size() != 1 || messages[0].kind != Message::Kind::Warning ||
+            messages[0].text.find("\"" + badUser + "\"") == std::string::npos || !fourth.showPricesChecked())
+            return std::string("a damaged settings file is not named once, or its value was used");
+        return std::string();
+    });
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(ReadFileBytes(catalogue), SampleCatalogue());
+    EXPECT_FALSE(fs::exists(lockedUser));
+}
+
 TEST(HostileWrites, WritesIntoDamagedFilesKeepEveryOtherByte) {
     const struct {
         const char* name;

@@ -201,6 +201,7 @@ class TForm1Test : public QObject {
     void badPriceEndsWithCode3();
     void loadWarningFollowsTheWindow();
     void titleNamesCustomerAndFile();
+    void customerFileFromTheCommandLine();
     void saveAsCancelledWritesNothing();
     void commandsShowTheirWindows_data();
     void commandsShowTheirWindows();
@@ -606,6 +607,22 @@ void TForm1Test::titleNamesCustomerAndFile() {
     h.find<QAction>("FileOpen")->trigger();
     QCOMPARE(h.form->windowTitle(),
              QStringLiteral("VK72 Configuration Tool 2.0 [Customer: Smith] [File: smith.CST]"));
+}
+
+void TForm1Test::customerFileFromTheCommandLine() {
+    // A name from the command line, present or not, gives what File Open gives for it.
+    Harness fromArgument;
+    Harness fromDialog;
+    const std::string jones = fromArgument.write("jones.CST", "[Data]\nName1=Jones\n");
+    for (const std::string& name : {fromArgument.file("gone.CST"), jones}) {
+        fromArgument.form->OpenCustomerFile(PathToQ(name));
+        FileDialogs::setNextFileName(PathToQ(name));
+        fromDialog.find<QAction>("FileOpen")->trigger();
+        QCOMPARE(fromArgument.form->windowTitle(), fromDialog.form->windowTitle());
+        QCOMPARE(fromArgument.presenter.shown.size(), fromDialog.presenter.shown.size());
+    }
+    QCOMPARE(fromArgument.form->windowTitle(),
+             QStringLiteral("VK72 Configuration Tool 2.0 [Customer: Jones] [File: jones.CST]"));
 }
 
 void TForm1Test::saveAsCancelledWritesNothing() {

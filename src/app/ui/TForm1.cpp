@@ -102,6 +102,7 @@ QFont TForm1::WindowFont(QFont font) {
 
 void TForm1::FormCreate() {
     UpdateWindowTitle();
+    m_core.SetUserSettingsFile(m_files.userSettings);
     const LoadOutcome outcome = m_core.LoadCatalogue(m_files.catalogue, m_files.prices);
     if (outcome.result != LoadResult::Loaded) {
         const std::string text = Configurator::LoadFailureText(outcome);
@@ -298,8 +299,11 @@ void TForm1::LanguageClick(int language) {
 
 void TForm1::FileOpenExecute() {
     const QString name = FileDialogs::GetOpenFileName(this, CustomerFileRequest(QStringLiteral("Open")));
-    if (name.isEmpty())
-        return;
+    if (!name.isEmpty())
+        OpenCustomerFile(name);
+}
+
+void TForm1::OpenCustomerFile(const QString& name) {
     const std::vector<Message> messages = m_core.OpenCustomerFile(PathFromQ(name));
     ShowMessages(messages);
 }

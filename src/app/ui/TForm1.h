@@ -28,6 +28,8 @@ class TForm1 : public QMainWindow {
     struct DataFiles {
         std::string catalogue;
         std::string prices;
+        // Where the settings go when the catalogue cannot be written; empty: nowhere else.
+        std::string userSettings = {};
     };
     // Ends the process with the exit code of a fatal start-up.
     using ExitFunction = std::function<void(int)>;
@@ -89,6 +91,8 @@ class TForm1 : public QMainWindow {
     void spanish1Click() { LanguageClick(5); }
 
     void FileOpenExecute();
+    // File Open with the name already chosen (a customer file given on the command line).
+    void OpenCustomerFile(const QString& name);
     void FileSaveExecute();
     void FileSaveAsExecute();
     void FileExitExecute();
