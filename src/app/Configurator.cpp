@@ -320,9 +320,14 @@ std::optional<Message> Configurator::PrepareSave() {
 std::optional<Message> Configurator::WriteCustomerFile() {
     if (m_customerFile.empty())
         return std::nullopt;
+    return WriteCustomerFileTo(m_customerFile);
+}
+
+std::optional<Message> Configurator::WriteCustomerFileTo(const std::string& path) {
     std::string error;
-    if (!::WriteCustomerFile(m_customerFile, m_customer, &error))
+    if (!::WriteCustomerFile(path, m_customer, &error))
         return Message::Error(error);
+    m_customerFile = path;
     return std::nullopt;
 }
 

@@ -110,6 +110,9 @@ class Configurator : private SelectionSink {
     std::optional<Message> PrepareSave();
     // Save's last step: writes the record to the current customer file.
     std::optional<Message> WriteCustomerFile();
+    // Writes the record to path; only a file really written becomes the current customer
+    // file, so after a failure the title names no file that does not hold the order.
+    std::optional<Message> WriteCustomerFileTo(const std::string& path);
 
     std::string WindowTitle() const;
 

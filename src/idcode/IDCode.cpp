@@ -133,7 +133,7 @@ std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts
         return "The ID code \"" + prefixedCode + "\" is too short: it needs " +
                std::to_string(kIDCodeDecodedLength) + " characters (\"" + kIDCodePrefix +
                "\" and the code up to the cable length), but has " + std::to_string(prefixedCode.size()) +
-               ". Nothing was changed.";
+               ". The configuration was left as it was.";
 
     // Characters of the prefixed code, counted from 1.
     auto at = [&prefixedCode](std::size_t n) { return prefixedCode[n - 1]; };

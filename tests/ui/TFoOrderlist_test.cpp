@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QHeaderView>
@@ -8,6 +9,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
@@ -73,6 +75,8 @@ class TFoOrderlistTest : public QObject {
     void showOrderListFillsTab1();
     void windowIsPlacedFromTheList();
     void saveWithoutCustomerFileNamesIt();
+    void savedNameKeepsItsExtensionOrGetsRtf();
+    void everyCellCanBeRead();
     void saveWithCustomerFileKeepsIt();
     void saveCancelledWritesNothing();
     void saveFailureAdoptsNothing();
@@ -180,9 +184,11 @@ void TFoOrderlistTest::saveWithoutCustomerFileNamesIt() {
     const FileDialogs::Request& request = FileDialogs::lastRequest();
     QCOMPARE(request.title, QStringLiteral("Save Orderlist"));
     QCOMPARE(request.filter, QStringLiteral("Rich Text Files (*.rtf)"));
-    QCOMPARE(request.defaultSuffix, QStringLiteral("RTF"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("rtf"));
     QVERIFY(request.confirmOverwrite);
-    QCOMPARE(request.proposedName, QStringLiteral(".rtf"));
+    // No name proposed (a bare ".rtf" would be a hidden file), only the folder.
+    QCOMPARE(request.proposedName, QString());
+    QCOMPARE(request.directory, QDir::currentPath());
     QVERIFY(w.presenter.shown.empty());
 
     QCOMPARE(ReadFileBytes(target), FoOrderlist->richText());
@@ -197,6 +203,85 @@ void TFoOrderlistTest::saveWithoutCustomerFileNamesIt() {
     w.inForm<QAction>("FileSave")->trigger();
     QCOMPARE(FileDialogs::GetOpenFileName(nullptr, {}), unused);
     QVERIFY(std::filesystem::exists(w.file("order.CST")));
+}
+
+void TFoOrderlistTest::savedNameKeepsItsExtensionOrGetsRtf() {
+    SampleWindows w;
+    std::filesystem::create_directory(w.folder() / "lists");
+    const std::pair<const char*, const char*> cases[] = {
+        {"lists/plain", "lists/plain.rtf"},
+        {"lists/upper.RTF", "lists/upper.RTF"},
+        {"lists/order.txt", "lists/order.txt"},
+    };
+    for (const auto& [typed, written] : cases) {
+        ShowOrderList(w, [&](QDialog&) {
+            FileDialogs::setNextFileName(PathToQ(w.file(typed)));
+            QTest::mouseClick(Button("SaveButton"), Qt::LeftButton);
+        });
+        QCOMPARE(ReadFileBytes(w.file(written)), FoOrderlist->richText());
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(w.folder() / "lists"))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    QCOMPARE(files, (std::vector<std::string>{"order.txt", "plain.rtf", "upper.RTF"}));
+}
+
+// The longest texts of the sample catalogue in every row: each cell shows its whole text or
+// an ellipsis with the whole text as tooltip, and the ID code is always whole.
+void TFoOrderlistTest::everyCellCanBeRead() {
+    SampleWindows w;
+    OrderListBuild build = w.core().BuildOrderlist();
+    QVERIFY(build.ok);
+    std::vector<Part> parts;
+    for (int slot = 0; slot < PartTable::kSlots; ++slot)
+        parts.push_back(w.core().catalogue().parts[slot]);
+    const auto longest = [&](std::string Part::*field) {
+        std::sort(parts.begin(), parts.end(),
+                  [&](const Part& a, const Part& b) { return (a.*field).size() > (b.*field).size(); });
+        std::vector<std::string> texts;
+        for (const Part& part : parts)
+            texts.push_back(part.*field);
+        return texts;
+    };
+    const auto orderNumbers = longest(&Part::orderNumber);
+    const auto types = longest(&Part::type);
+    const auto descriptions = longest(&Part::description);
+    for (std::size_t r = 1; r <= 10; ++r) {
+        build.list.rows[r][0] = orderNumbers[r - 1];
+        build.list.rows[r][1] = types[r - 1];
+        build.list.rows[r][2] = descriptions[r - 1];
+    }
+    ShowOrderList(w, [&](QDialog&) { FoOrderlist->ShowList(build.list); });
+    QTableWidget* table = Tab1();
+    const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    int cut = 0;
+    bool codeSeen = false;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QTableWidgetItem* item = table->item(r, c);
+            const QFont font = item->data(Qt::FontRole).isValid() ? item->font() : table->font();
+            const bool fits =
+                QFontMetrics(font).horizontalAdvance(item->text()) <= table->columnWidth(c) - 2 * margin;
+            if (item->text() == ToQ(build.list.code)) {
+                codeSeen = true;
+                QVERIFY2(fits, "the ID code is cut");
+            } else if (!fits) {
+                ++cut;
+                QCOMPARE(item->toolTip(), item->text());
+            } else {
+                QCOMPARE(item->toolTip(), QString());
+            }
+        }
+    }
+    QVERIFY(codeSeen);
+    // With the narrow family of the design installed, the longest description fits too.
+    if (QFontInfo(table->font()).family() == QStringLiteral("Liberation Sans Narrow")) {
+        const QTableWidgetItem* description = table->item(0, 2);
+        QCOMPARE(description->text(), ToQ(descriptions.front()));
+        QCOMPARE(description->toolTip(), QString());
+    }
+    qInfo("%d cells shown cut", cut);
 }
 
 void TFoOrderlistTest::saveWithCustomerFileKeepsIt() {
