@@ -98,7 +98,8 @@ void TFoCustomerTest::windowHasItsControls() {
         QCOMPARE(label->text(), QLatin1String(kKeys[n]));
         QLineEdit* box = Box(dialog, kBoxes[n]);
         QVERIFY2(box, kBoxes[n]);
-        QVERIFY(box->maxLength() > 100000);
+        // What a customer file keeps of a value.
+        QCOMPARE(box->maxLength(), 2047);
         // Top to bottom, each label beside its box.
         QVERIFY(box->y() > lastTop);
         QCOMPARE(label->y(), box->y());

@@ -35,11 +35,13 @@ const OrderListDesign kDesign;
 // the texts; otherwise the window's own font.
 QFont GridFont(const QFont& windowFont) {
     const QStringList installed = QFontDatabase::families();
-    for (const QString family : {QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}) {
+    for (const QString& family : {QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}) {
         if (installed.contains(family, Qt::CaseInsensitive)) {
             QFont font = windowFont;
             font.setFamilies({family});
-            font.setPixelSize(15);
+            // The design's 15 pixels were meant for 120 dpi, 12 at our 96; 13 reads like the
+            // window's text, and the columns still hold a long description whole.
+            font.setPixelSize(13);
             return font;
         }
     }
