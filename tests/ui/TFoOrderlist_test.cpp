@@ -77,6 +77,7 @@ class TFoOrderlistTest : public QObject {
     void saveWithoutCustomerFileNamesIt();
     void savedNameKeepsItsExtensionOrGetsRtf();
     void everyCellCanBeRead();
+    void desktopKeysRunTheCommands();
     void saveWithCustomerFileKeepsIt();
     void saveCancelledWritesNothing();
     void saveFailureAdoptsNothing();
@@ -285,6 +286,43 @@ void TFoOrderlistTest::everyCellCanBeRead() {
         QCOMPARE(description->toolTip(), QString());
     }
     qInfo("%d cells shown cut", cut);
+}
+
+void TFoOrderlistTest::desktopKeysRunTheCommands() {
+    SampleWindows w;
+    int printDialogs = 0;
+    bool closedByEscape = false;
+    QGuiApplication::clipboard()->clear();
+    // Forget the request of any earlier test.
+    FileDialogs::setNextFileName(QString());
+    FileDialogs::GetOpenFileName(nullptr, {});
+    ShowOrderList(w, [&](QDialog& dialog) {
+        FoOrderlist->setPrintDialogRunner([&](QPrinter&, QWidget*) {
+            ++printDialogs;
+            return false;
+        });
+        // With the focus in the table, as after a click into the list.
+        Tab1()->setFocus();
+        // A button's key clicks it a moment later, as the button is shown pressed.
+        QTest::keyClick(Tab1(), Qt::Key_P, Qt::ControlModifier);
+        QTRY_COMPARE(printDialogs, 1);
+        FileDialogs::setNextFileName(QString());
+        QTest::keyClick(Tab1(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(FileDialogs::lastRequest().title, QStringLiteral("Save Orderlist"));
+        QTest::keyClick(Tab1(), Qt::Key_C, Qt::ControlModifier);
+        const auto rtfOnClipboard = [] {
+            const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+            return data && data->hasFormat(QStringLiteral("text/rtf"));
+        };
+        QTRY_VERIFY(rtfOnClipboard());
+        QVERIFY(dialog.isVisible());
+        QTest::keyClick(Tab1(), Qt::Key_Escape);
+        QTRY_VERIFY(!dialog.isVisible());
+        closedByEscape = true;
+    });
+    QVERIFY(closedByEscape);
+    QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/rtf")),
+             Bytes(FoOrderlist->richText()));
 }
 
 void TFoOrderlistTest::saveWithCustomerFileKeepsIt() {

@@ -135,6 +135,15 @@ void TFoOrderlist::buildControls() {
 
     // Enter in the table closes the list rather than printing or saving it by accident.
     m_close->setDefault(true);
+    // The desktop's keys for the commands; Escape closes as in every dialog.
+    const std::pair<QPushButton*, QKeySequence> keys[] = {{m_print, QKeySequence(QKeySequence::Print)},
+                                                          {m_save, QKeySequence(QKeySequence::Save)},
+                                                          {m_clip, QKeySequence(QKeySequence::Copy)},
+                                                          {m_close, QKeySequence(Qt::Key_Escape)}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(key);
+        button->setToolTip(key.toString(QKeySequence::NativeText));
+    }
 
     connect(m_print, &QPushButton::clicked, this, &TFoOrderlist::PrintButtonClick);
     connect(m_save, &QPushButton::clicked, this, &TFoOrderlist::SaveButtonClick);
