@@ -38,6 +38,7 @@ bool WriteAll(int fd, std::string_view data, off_t offset) {
     return true;
 }
 
+// Reads up to size bytes from the start; a file that shrank meanwhile gives what is there.
 bool ReadAll(int fd, std::string& data, std::size_t size) {
     data.assign(size, '\0');
     std::size_t got = 0;
@@ -46,11 +47,15 @@ bool ReadAll(int fd, std::string& data, std::size_t size) {
         if (r < 0 && errno == EINTR) {
             continue;
         }
-        if (r <= 0) {
+        if (r < 0) {
             return false;
+        }
+        if (r == 0) {
+            break;
         }
         got += static_cast<std::size_t>(r);
     }
+    data.resize(got);
     return true;
 }
 
@@ -107,7 +112,7 @@ int RewriteInPlace(const std::string& target, std::string_view content) {
     }
     std::string old;
     if (!ReadAll(fd, old, static_cast<std::size_t>(st.st_size))) {
-        return finish(errno ? errno : EIO);
+        return finish(errno);
     }
     if (WriteAll(fd, content, 0) && ::ftruncate(fd, static_cast<off_t>(content.size())) == 0 &&
         ::fsync(fd) == 0) {
