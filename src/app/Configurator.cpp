@@ -310,7 +310,7 @@ Result<OrderList> Configurator::BuildOrderlist() {
 }
 
 std::string Configurator::ProposedOrderListName() const {
-    return m_customerFile.empty() ? std::string(".rtf") : paths::ReplaceExtension(m_customerFile, ".rtf");
+    return m_customerFile.empty() ? std::string() : paths::ReplaceExtension(m_customerFile, ".rtf");
 }
 
 bool Configurator::OrderListSaved(const std::string& rtfPath) {
@@ -368,9 +368,15 @@ std::optional<Message> Configurator::PrepareSave() {
 std::optional<Message> Configurator::WriteCustomerFile() {
     if (m_customerFile.empty())
         return std::nullopt;
+    return WriteCustomerFileTo(m_customerFile);
+}
+
+std::optional<Message> Configurator::WriteCustomerFileTo(const std::string& path) {
+    ChangeScope scope(*this);
     std::string error;
-    if (!::WriteCustomerFile(m_customerFile, m_customer, &error))
+    if (!::WriteCustomerFile(path, m_customer, &error))
         return Message::Error(error);
+    m_customerFile = path;
     return std::nullopt;
 }
 

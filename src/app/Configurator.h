@@ -115,7 +115,7 @@ class Configurator : private SelectionSink {
 
     // Composes the order list; on success the code is stored as the customer's Code.
     Result<OrderList> BuildOrderlist();
-    // The name the order list's Save To Disk proposes: beside the customer file.
+    // The name the order list's Save To Disk proposes: beside the customer file; none without one.
     std::string ProposedOrderListName() const;
     // After the order list was saved: an order without a customer file gets one beside the
     // list. True when the customer file changed.
@@ -136,6 +136,9 @@ class Configurator : private SelectionSink {
     std::optional<Message> PrepareSave();
     // Save's last step: writes the record to the current customer file.
     std::optional<Message> WriteCustomerFile();
+    // Writes the record to path; only a file really written becomes the current customer
+    // file, so after a failure the title names no file that does not hold the order.
+    std::optional<Message> WriteCustomerFileTo(const std::string& path);
 
     std::string WindowTitle() const;
 

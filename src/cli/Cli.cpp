@@ -16,6 +16,8 @@
 namespace {
 
 constexpr int kExitOk = 0;
+// Also the code of a customer file that is missing or cannot be read.
+constexpr int kExitUnreadable = 1;
 constexpr int kExitFailure = 4;
 constexpr int kExitUsage = 64;
 
@@ -40,9 +42,9 @@ constexpr const char* kUsage =
     "in X1 to X10 entry 0 is the empty slot; PCI takes 0 or 1.\n"
     "\n"
     "The catalogue and the price file are only read, never written.\n"
-    "Exit codes: 0 success, 1 catalogue missing or unreadable, 3 a price is not a number,\n"
-    "4 the command failed (lint errors, a code that does not reproduce, a configuration with a fault),\n"
-    "64 wrong usage.\n";
+    "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
+    "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
+    "with a fault), 64 wrong usage.\n";
 
 struct UsageError {
     std::string text;
@@ -255,6 +257,17 @@ class Cli {
                 assignments.push_back(ParseAssignment(args[i], configurator));
         }
         if (customer) {
+            // The window opens a missing name as a new order; a batch run asked for this file.
+            if (!paths::Exists(*customer)) {
+                m_err << "Cannot read \"" << *customer << "\": No such file or directory\n";
+                return kExitUnreadable;
+            }
+            std::string error;
+            ReadCustomerFile(*customer, &error);
+            if (!error.empty()) {
+                m_err << error << '\n';
+                return kExitUnreadable;
+            }
             const auto messages = configurator.OpenCustomerFile(*customer);
             for (const auto& message : messages)
                 m_err << message.text << '\n';

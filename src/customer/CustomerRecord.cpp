@@ -37,14 +37,12 @@ CustomerRecord ReadCustomerFile(const std::string& path, std::string* error) {
 }
 
 bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, std::string* error) {
-    TIniFile ini(path);
-    if (!ini.Readable()) {
-        if (error)
-            *error = ini.ReadError();
-        return false;
-    }
+    // All nine keys in one change of the file: a failure half-way must not leave a record
+    // that is neither the old order nor the new one.
+    std::vector<std::pair<std::string, std::string>> values;
+    values.reserve(CustomerRecord::kFieldCount);
     for (int f = 0; f < CustomerRecord::kFieldCount; ++f)
-        if (!ini.WriteString(kSection, kKeys[f], record.fields[f], error))
-            return false;
-    return true;
+        values.emplace_back(kKeys[f], record.fields[f]);
+    TIniFile ini(path);
+    return ini.WriteStrings(kSection, values, error);
 }

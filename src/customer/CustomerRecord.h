@@ -28,6 +28,7 @@ inline constexpr const char* kMissingCustomerFieldsText =
 // An unreadable file (a folder, no permission) sets *error to a message naming it.
 CustomerRecord ReadCustomerFile(const std::string& path, std::string* error = nullptr);
 
-// Writes the nine keys into section Data, keeping every other line of an existing file.
-// Returns false with a message naming the file when it cannot be written.
+// Writes the nine keys into section Data in one change, keeping every other line of an
+// existing file. Returns false with a message naming the file when it cannot be written;
+// the file is then as it was.
 bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, std::string* error);

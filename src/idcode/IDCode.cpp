@@ -114,7 +114,7 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
         return Error{"The ID code \"" + prefixedCode + "\" is too short: it needs " +
                      std::to_string(kIDCodeDecodedLength) + " characters (\"" + kIDCodePrefix +
                      "\" and the code up to the cable length), but has " +
-                     std::to_string(prefixedCode.size()) + ". Nothing was changed."};
+                     std::to_string(prefixedCode.size()) + ". The configuration was left as it was."};
 
     // Characters of the prefixed code, counted from 1.
     auto at = [&prefixedCode](std::size_t n) { return prefixedCode[n - 1]; };

@@ -4,10 +4,14 @@
 #include <string>
 #include <string_view>
 
-// Replaces the file's content in one step: the bytes go to a temporary file in the same
-// folder, which then takes the file's place by rename, so a failure leaves the old file
-// whole. A read-only file stays read-only: writing it fails. On failure returns false and
-// sets *error to a message naming the file.
+// Replaces the file's content in one step: the bytes go to a private temporary file in the
+// same folder, which then takes the file's place by rename, so a failure leaves the old file
+// whole. Where that cannot keep what the user has (a file with several hard links) or no
+// temporary file may be created beside an existing, writable file (a locked folder), the
+// file is rewritten in place and its old content put back if the write fails. A symbolic
+// link is written through, a dangling one creates its target. A read-only file stays
+// read-only: writing it fails, as does writing a folder, a FIFO or a device. On failure
+// returns false and sets *error to a message naming the file.
 bool WriteFileSafely(const std::string& path, std::string_view content, std::string* error);
 
 enum class ReadStatus { Ok, Missing, Failed };
@@ -17,3 +21,7 @@ enum class ReadStatus { Ok, Missing, Failed };
 // Failed. Both set reason to the system's words; data is empty unless Ok.
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& data,
                          std::string& reason);
+
+// Why the path cannot be written as a file when it names a FIFO, a device or a socket
+// ("it is a FIFO (named pipe), not a regular file"); empty for anything else.
+std::string SpecialFileReason(const std::string& path);

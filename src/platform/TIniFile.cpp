@@ -440,3 +440,49 @@ bool TIniFile::WriteInteger(std::string_view section, std::string_view key, int 
 bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool value, std::string* error) {
     return WriteString(section, key, value ? "1" : "0", error);
 }
+
+bool TIniFile::WriteStrings(std::string_view section,
+                            const std::vector<std::pair<std::string, std::string>>& values,
+                            std::string* error) {
+    const auto fail = [&](const std::string& reason) {
+        if (error) {
+            *error = "Cannot write \"" + m_path + "\": " + reason;
+        }
+        return false;
+    };
+    section = Trim(section);
+    for (const auto& [key, value] : values) {
+        if (const char* problem = NameProblem(section, Trim(key))) {
+            return fail(problem);
+        }
+    }
+    // Read again, as WriteString does, then compose every change before a single write.
+    std::string data;
+    std::string reason;
+    if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
+        const std::string special = SpecialFileReason(m_path);
+        return fail(special.empty() ? reason : special);
+    }
+    m_data = std::move(data);
+    m_readError.clear();
+    Parse();
+    const std::string onDisk = m_data;
+    const auto restore = [&]() {
+        m_data = onDisk;
+        Parse();
+    };
+    for (const auto& [key, value] : values) {
+        std::string content = ComposeWrite(section, Trim(key), ValueToWrite(value));
+        if (content.size() > kMaxFileSize) {
+            restore();
+            return fail(ErrorText(EFBIG));
+        }
+        m_data = std::move(content);
+        Parse();
+    }
+    if (!WriteFileSafely(m_path, m_data, error)) {
+        restore();
+        return false;
+    }
+    return true;
+}

@@ -49,6 +49,12 @@ class TIniFile {
     bool WriteInteger(std::string_view section, std::string_view key, int value,
                       std::string* error = nullptr);
     bool WriteBool(std::string_view section, std::string_view key, bool value, std::string* error = nullptr);
+    // Replaces or adds every key of the list in one section in one change of the file:
+    // all of them are stored, or (on failure, with *error set) the file is unchanged.
+    // Names and values follow WriteString's rules; of a key listed twice the last value counts.
+    bool WriteStrings(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& values,
+                      std::string* error = nullptr);
 
     // Parses an integer the way ReadInteger does; false when the text is not one.
     static bool ParseInteger(std::string_view text, int& value);

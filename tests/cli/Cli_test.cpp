@@ -398,6 +398,25 @@ TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {
     EXPECT_NE(unwritable.err.find("no/such/folder.rtf"), std::string::npos);
 }
 
+TEST_F(CliTest, OrderlistStopsOnACustomerFileItCannotRead) {
+    const std::string folder = m_dir.file("folder.CST");
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {m_dir.file("missing.CST"),
+         "Cannot read \"" + m_dir.file("missing.CST") + "\": No such file or directory\n"},
+        {folder, "Cannot read \"" + folder + "\": Is a directory\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(m_dir, Catalogue() + "orderlist --customer '" + c.path + "'");
+        EXPECT_EQ(run.exitCode, 1) << c.path;
+        EXPECT_EQ(run.err, c.message);
+        EXPECT_TRUE(run.out.empty()) << c.path;
+    }
+}
+
 TEST_F(CliTest, FindsTheCatalogueBesideItselfWithoutRegardToCase) {
     const auto folder = m_dir.path() / "bin";
     std::filesystem::create_directory(folder);

@@ -348,7 +348,6 @@ TEST(TIniFileWrite, PermissionsAreRespected) {
     }
     ExpectWriteFails({
         {"read-only file", Setup::ReadOnlyFile, "General", "ShowPrices", "Permission denied"},
-        {"read-only folder", Setup::ReadOnlyFolder, "General", "ShowPrices", "Permission denied"},
     });
 }
 

@@ -4,6 +4,8 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
 
 TempDir::TempDir() {
     std::random_device rd;
@@ -36,4 +38,34 @@ std::string ReadFileBytes(const std::string& path) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::string InChildProcess(const std::function<std::string()>& run, bool asUnprivileged) {
+    int channel[2];
+    if (::pipe(channel) != 0)
+        return "pipe failed";
+    const pid_t child = ::fork();
+    if (child < 0)
+        return "fork failed";
+    if (child == 0) {
+        ::close(channel[0]);
+        std::string result;
+        if (asUnprivileged && ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            result = "cannot drop privileges";
+        else
+            result = run();
+        [[maybe_unused]] const auto written = ::write(channel[1], result.data(), result.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string result;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        result.append(buffer, static_cast<std::size_t>(got));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return "the child process failed";
+    return result;
 }

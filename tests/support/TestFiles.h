@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 // A fresh folder under the system's temporary folder, removed with the object.
@@ -21,3 +22,8 @@ class TempDir {
 };
 
 std::string ReadFileBytes(const std::string& path);
+
+// Runs the function in a child process, so that what it changes of the process (limits,
+// user, mounts) stays there, and returns the text it returned, or why the child failed.
+// asUnprivileged: when running as root, the child first becomes the user "nobody".
+std::string InChildProcess(const std::function<std::string()>& run, bool asUnprivileged = false);

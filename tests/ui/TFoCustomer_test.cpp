@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -79,6 +80,8 @@ class TFoCustomerTest : public QObject {
     void saveWritesTheOrder();
     void saveRefusesAFailingConfiguration();
     void openRestoresConfigurationAndCustomer();
+    void boxesTakeOneLineOfWhatTheFileKeeps();
+    void failedSaveNamesNoFile();
 };
 
 void TFoCustomerTest::windowHasItsControls() {
@@ -95,7 +98,8 @@ void TFoCustomerTest::windowHasItsControls() {
         QCOMPARE(label->text(), QLatin1String(kKeys[n]));
         QLineEdit* box = Box(dialog, kBoxes[n]);
         QVERIFY2(box, kBoxes[n]);
-        QVERIFY(box->maxLength() > 100000);
+        // What a customer file keeps of a value.
+        QCOMPARE(box->maxLength(), 2047);
         // Top to bottom, each label beside its box.
         QVERIFY(box->y() > lastTop);
         QCOMPARE(label->y(), box->y());
@@ -370,6 +374,77 @@ void TFoCustomerTest::openRestoresConfigurationAndCustomer() {
     w.whileOpen([&](QDialog& dialog) { texts = Texts(dialog); });
     QTest::mouseClick(w.inForm<QPushButton>("BtnCustomer"), Qt::LeftButton);
     QCOMPARE(texts, kMiller);
+}
+
+void TFoCustomerTest::boxesTakeOneLineOfWhatTheFileKeeps() {
+    SampleWindows w;
+    CustomerRecord stored;
+    stored[CustomerRecord::Name1] = "Anna Miller";
+    w.core().StoreCustomerFields(stored);
+    const QString longCity(3000, QLatin1Char('c'));
+    bool selected = true;
+    int cursor = -1;
+    QString focus;
+    w.whileOpen([&](QDialog& dialog) {
+        QLineEdit* name1 = Box(dialog, "EdName1");
+        focus = FocusName();
+        selected = name1->hasSelectedText();
+        cursor = name1->cursorPosition();
+        QGuiApplication::clipboard()->setText(QStringLiteral(" and\nBob\r\nSmith\tjr."));
+        QTest::keyClick(name1, Qt::Key_V, Qt::ControlModifier);
+        QLineEdit* city = Box(dialog, "EdCity");
+        QGuiApplication::clipboard()->setText(longCity);
+        QTest::keyClick(city, Qt::Key_V, Qt::ControlModifier);
+        Box(dialog, "EdCompany1")->setText(QStringLiteral("Miller Foods"));
+        Box(dialog, "EdStreet")->setText(QStringLiteral("Main Street 1"));
+        Click(dialog, "BtnSaveFields");
+    });
+    QTest::mouseClick(w.inForm<QPushButton>("BtnCustomer"), Qt::LeftButton);
+    QCOMPARE(focus, QStringLiteral("EdName1"));
+    QVERIFY(!selected);
+    QCOMPARE(cursor, 11);
+    QCOMPARE(w.core().customer()[CustomerRecord::Name1], std::string("Anna Miller and Bob  Smith jr."));
+    QVERIFY(!w.form->windowTitle().contains(QLatin1Char('\n')));
+    QCOMPARE(w.core().customer()[CustomerRecord::City].size(), TIniFile::kMaxValueLength);
+
+    // What the box took comes back whole from the file.
+    const std::string path = w.file("long.CST");
+    FileDialogs::setNextFileName(PathToQ(path));
+    w.inForm<QAction>("FileSave")->trigger();
+    QVERIFY(w.presenter.shown.empty());
+    QCOMPARE(ToQ(ReadCustomerFile(path)[CustomerRecord::City]), longCity.left(2047));
+}
+
+void TFoCustomerTest::failedSaveNamesNoFile() {
+    SampleWindows w;
+    const std::string good = w.file("good.CST");
+    FileDialogs::setNextFileName(PathToQ(good));
+    w.inForm<QAction>("FileSaveAs")->trigger();
+    QCOMPARE(w.core().customerFile(), good);
+
+    // Save As into a folder that does not exist: the message names the file, and neither the
+    // title nor the next Save takes the name.
+    const std::string missing = w.file("missing/new.CST");
+    FileDialogs::setNextFileName(PathToQ(missing));
+    w.inForm<QAction>("FileSaveAs")->trigger();
+    QCOMPARE(w.presenter.shown.size(), std::size_t(1));
+    QCOMPARE(w.presenter.shown[0].kind, Message::Kind::Error);
+    QCOMPARE(w.presenter.shown[0].text, "Cannot write \"" + missing + "\": No such file or directory");
+    QVERIFY(w.core().customerFile().empty());
+    QVERIFY(w.form->windowTitle().endsWith(QStringLiteral("[File: ----]")));
+    const std::string again = w.file("again.CST");
+    FileDialogs::setNextFileName(PathToQ(again));
+    w.inForm<QAction>("FileSave")->trigger();
+    QCOMPARE(w.core().customerFile(), again);
+    QVERIFY(std::filesystem::exists(again));
+
+    // A Save onto the current file that fails keeps it as the current file: it still exists.
+    std::filesystem::remove(again);
+    std::filesystem::create_directory(again);
+    w.inForm<QAction>("FileSave")->trigger();
+    QCOMPARE(w.presenter.shown.size(), std::size_t(2));
+    QCOMPARE(w.presenter.shown[1].text, "Cannot write \"" + again + "\": Is a directory");
+    QCOMPARE(w.core().customerFile(), again);
 }
 
 QTEST_MAIN(TFoCustomerTest)

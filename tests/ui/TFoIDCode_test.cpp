@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -65,6 +66,7 @@ class TFoIDCodeTest : public QObject {
     void unknownSlotCharacterEmptiesTheSlot();
     void cancelChangesNothing();
     void reopeningShowsEmptyBoxes();
+    void pastedCodeSpreadsOverTheBoxes();
 };
 
 void TFoIDCodeTest::windowHasItsControls() {
@@ -282,6 +284,39 @@ void TFoIDCodeTest::reopeningShowsEmptyBoxes() {
     QVERIFY(!okEnabled);
     QCOMPARE(focus, QStringLiteral("Edit1"));
     QCOMPARE(w.results, (std::vector<int>{QDialog::Rejected, QDialog::Rejected}));
+}
+
+void TFoIDCodeTest::pastedCodeSpreadsOverTheBoxes() {
+    const struct {
+        const char* pasted;
+        int box;              // pasted into Edit<box>
+        const char* expected; // the five boxes joined by "|"
+    } cases[] = {
+        {"VK72-1111x-110Ax-00000-00000-M3x", 1, "1111X|110AX|00000|00000|M3X"},
+        {"  vk72-2121x-231ax-c0000-000p0-d5x\n", 3, "2121X|231AX|C0000|000P0|D5X"},
+        {"1111x110Ax0000000000M3x", 5, "1111X|110AX|00000|00000|M3X"},
+        {"1111X 110AX 00000 00000 M3X", 2, "1111X|110AX|00000|00000|M3X"},
+        // Not a whole code: pasted into the box as usual, up to its length.
+        {"ABCDEFG", 2, "|ABCDE|||"},
+        {"VK72-1111x-110Ax-00000-00000-M3", 1, "VK72-||||"},
+    };
+    SampleWindows w;
+    for (const auto& c : cases) {
+        QStringList texts;
+        QString focus;
+        w.whileOpen([&](QDialog& dialog) {
+            QGuiApplication::clipboard()->setText(QLatin1String(c.pasted));
+            Box(dialog, c.box)->setFocus();
+            QTest::keyClick(Box(dialog, c.box), Qt::Key_V, Qt::ControlModifier);
+            for (int n = 1; n <= 5; ++n)
+                texts.append(Box(dialog, n)->text());
+            focus = FocusName();
+        });
+        w.inForm<QAction>("EnterIDCode1")->trigger();
+        QCOMPARE(texts.join(QLatin1Char('|')), QLatin1String(c.expected));
+        // A whole code leaves the OK button ready for Enter.
+        QCOMPARE(focus == QStringLiteral("BitBtn1"), !texts.contains(QString()));
+    }
 }
 
 QTEST_MAIN(TFoIDCodeTest)

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFrame>
 #include <QHeaderView>
@@ -8,6 +9,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTest>
 #include <algorithm>
@@ -75,6 +77,9 @@ class TFoOrderlistTest : public QObject {
     void designedGeometry();
     void windowIsPlacedFromTheList();
     void saveWithoutCustomerFileNamesIt();
+    void savedNameKeepsItsExtensionOrGetsRtf();
+    void everyCellCanBeRead();
+    void desktopKeysRunTheCommands();
     void saveWithCustomerFileKeepsIt();
     void saveCancelledWritesNothing();
     void saveFailureAdoptsNothing();
@@ -159,7 +164,10 @@ void TFoOrderlistTest::windowIsPlacedFromTheList() {
     QCOMPARE(table->horizontalHeader()->height(), 18);
     QVERIFY(!table->verticalHeader()->isVisible());
     QCOMPARE(table->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
-    QCOMPARE(table->font().pixelSize(), 15);
+    // A narrow family where one is installed, the window's own font otherwise.
+    const QString family = QFontInfo(table->font()).family();
+    QVERIFY2(family.endsWith(QStringLiteral(" Narrow")) || family == QFontInfo(FoOrderlist->font()).family(),
+             qPrintable(family));
     // 36 rows of 18 pixels do not fit: the list scrolls.
     QVERIFY(table->verticalScrollBar()->maximum() > 0);
 
@@ -197,9 +205,11 @@ void TFoOrderlistTest::saveWithoutCustomerFileNamesIt() {
     const FileDialogs::Request& request = FileDialogs::lastRequest();
     QCOMPARE(request.title, QStringLiteral("Save Orderlist"));
     QCOMPARE(request.filter, QStringLiteral("Rich Text Files (*.rtf)"));
-    QCOMPARE(request.defaultSuffix, QStringLiteral("RTF"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("rtf"));
     QVERIFY(request.confirmOverwrite);
-    QCOMPARE(request.proposedName, QStringLiteral(".rtf"));
+    // No name proposed (a bare ".rtf" would be a hidden file), only the folder.
+    QCOMPARE(request.proposedName, QString());
+    QCOMPARE(request.directory, QDir::currentPath());
     QVERIFY(w.presenter.shown.empty());
 
     QCOMPARE(ReadFileBytes(target), FoOrderlist->richText());
@@ -214,6 +224,122 @@ void TFoOrderlistTest::saveWithoutCustomerFileNamesIt() {
     w.inForm<QAction>("FileSave")->trigger();
     QCOMPARE(FileDialogs::GetOpenFileName(nullptr, {}), unused);
     QVERIFY(std::filesystem::exists(w.file("order.CST")));
+}
+
+void TFoOrderlistTest::savedNameKeepsItsExtensionOrGetsRtf() {
+    SampleWindows w;
+    std::filesystem::create_directory(w.folder() / "lists");
+    const std::pair<const char*, const char*> cases[] = {
+        {"lists/plain", "lists/plain.rtf"},
+        {"lists/upper.RTF", "lists/upper.RTF"},
+        {"lists/order.txt", "lists/order.txt"},
+    };
+    for (const auto& [typed, written] : cases) {
+        ShowOrderList(w, [&](QDialog&) {
+            FileDialogs::setNextFileName(PathToQ(w.file(typed)));
+            QTest::mouseClick(Button("SaveButton"), Qt::LeftButton);
+        });
+        QCOMPARE(ReadFileBytes(w.file(written)), FoOrderlist->richText());
+    }
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(w.folder() / "lists"))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    QCOMPARE(files, (std::vector<std::string>{"order.txt", "plain.rtf", "upper.RTF"}));
+}
+
+// The longest texts of the sample catalogue in every row: each cell shows its whole text or
+// an ellipsis with the whole text as tooltip, and the ID code is always whole.
+void TFoOrderlistTest::everyCellCanBeRead() {
+    SampleWindows w;
+    Result<OrderList> build = w.core().BuildOrderlist();
+    QVERIFY(build.has_value());
+    std::vector<Part> parts;
+    for (int slot = 0; slot < PartTable::kSlots; ++slot)
+        parts.push_back(w.core().catalogue().parts[slot]);
+    const auto longest = [&](std::string Part::*field) {
+        std::sort(parts.begin(), parts.end(),
+                  [&](const Part& a, const Part& b) { return (a.*field).size() > (b.*field).size(); });
+        std::vector<std::string> texts;
+        for (const Part& part : parts)
+            texts.push_back(part.*field);
+        return texts;
+    };
+    const auto orderNumbers = longest(&Part::orderNumber);
+    const auto types = longest(&Part::type);
+    const auto descriptions = longest(&Part::description);
+    for (std::size_t r = 1; r <= 10; ++r) {
+        build->rows[r][0] = orderNumbers[r - 1];
+        build->rows[r][1] = types[r - 1];
+        build->rows[r][2] = descriptions[r - 1];
+    }
+    ShowOrderList(w, [&](QDialog&) { FoOrderlist->ShowList(*build); });
+    QTableWidget* table = Tab1();
+    const int margin = table->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, table) + 1;
+    int cut = 0;
+    bool codeSeen = false;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QTableWidgetItem* item = table->item(r, c);
+            const QFont font = item->data(Qt::FontRole).isValid() ? item->font() : table->font();
+            const bool fits =
+                QFontMetrics(font).horizontalAdvance(item->text()) <= table->columnWidth(c) - 2 * margin;
+            if (item->text() == ToQ(build->code)) {
+                codeSeen = true;
+                QVERIFY2(fits, "the ID code is cut");
+            } else if (!fits) {
+                ++cut;
+                QCOMPARE(item->toolTip(), item->text());
+            } else {
+                QCOMPARE(item->toolTip(), QString());
+            }
+        }
+    }
+    QVERIFY(codeSeen);
+    // With the narrow family of the design installed, the longest description fits too.
+    if (QFontInfo(table->font()).family() == QStringLiteral("Liberation Sans Narrow")) {
+        const QTableWidgetItem* description = table->item(0, 2);
+        QCOMPARE(description->text(), ToQ(descriptions.front()));
+        QCOMPARE(description->toolTip(), QString());
+    }
+    qInfo("%d cells shown cut", cut);
+}
+
+void TFoOrderlistTest::desktopKeysRunTheCommands() {
+    SampleWindows w;
+    int printDialogs = 0;
+    bool closedByEscape = false;
+    QGuiApplication::clipboard()->clear();
+    // Forget the request of any earlier test.
+    FileDialogs::setNextFileName(QString());
+    FileDialogs::GetOpenFileName(nullptr, {});
+    ShowOrderList(w, [&](QDialog& dialog) {
+        FoOrderlist->setPrintDialogRunner([&](QPrinter&, QWidget*) {
+            ++printDialogs;
+            return false;
+        });
+        // With the focus in the table, as after a click into the list.
+        Tab1()->setFocus();
+        // A button's key clicks it a moment later, as the button is shown pressed.
+        QTest::keyClick(Tab1(), Qt::Key_P, Qt::ControlModifier);
+        QTRY_COMPARE(printDialogs, 1);
+        FileDialogs::setNextFileName(QString());
+        QTest::keyClick(Tab1(), Qt::Key_S, Qt::ControlModifier);
+        QTRY_COMPARE(FileDialogs::lastRequest().title, QStringLiteral("Save Orderlist"));
+        QTest::keyClick(Tab1(), Qt::Key_C, Qt::ControlModifier);
+        const auto rtfOnClipboard = [] {
+            const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+            return data && data->hasFormat(QStringLiteral("text/rtf"));
+        };
+        QTRY_VERIFY(rtfOnClipboard());
+        QVERIFY(dialog.isVisible());
+        QTest::keyClick(Tab1(), Qt::Key_Escape);
+        QTRY_VERIFY(!dialog.isVisible());
+        closedByEscape = true;
+    });
+    QVERIFY(closedByEscape);
+    QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/rtf")),
+             Bytes(FoOrderlist->richText()));
 }
 
 void TFoOrderlistTest::saveWithCustomerFileKeepsIt() {

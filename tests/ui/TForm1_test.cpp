@@ -2,18 +2,23 @@
 #include "app/ui/TForm1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolBar>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -208,6 +213,9 @@ class TForm1Test : public QObject {
     void showOrderListRefusesAFailingConfiguration();
     void showOrderListBuildsAndShowsTheList();
     void exitClosesTheWindow();
+    void menusHaveAltKeysAndStandardShortcuts();
+    void cutEntriesShowAnEllipsisAndATooltip();
+    void everyWindowUsesTheWindowFamily();
 };
 
 void TForm1Test::controlsHaveTheirCaptionsAndHints_data() {
@@ -247,11 +255,11 @@ void TForm1Test::controlsHaveTheirCaptionsAndHints_data() {
     row("SetStdConfig", "Use &Standard Configuration", "Enable/disable standard configuration");
     row("StandardConfiguration", "Use &Standard Configuration", "Enable/disable standard configuration");
     row("Language1", "&Language", "Select your language");
-    row("ShowPrices", "Show Price of Unit");
-    row("german1", "german");
-    row("spanish1", "spanish");
-    row("EnterIDCode1", "Enter ID-Code");
-    row("Newinthisversion1", "New in this version");
+    row("ShowPrices", "Show &Price of Unit");
+    row("german1", "&german");
+    row("spanish1", "&spanish");
+    row("EnterIDCode1", "&Enter ID-Code");
+    row("Newinthisversion1", "&New in this version");
 }
 
 void TForm1Test::controlsHaveTheirCaptionsAndHints() {
@@ -280,7 +288,7 @@ void TForm1Test::actionsSitInMenuAndToolBar() {
     for (QAction* a : h.find<QMenuBar>("MainMenu1")->actions())
         menus.append(a->text());
     QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Settings"),
-                                 QStringLiteral("Extra"), QStringLiteral("&Help")}));
+                                 QStringLiteral("&Extra"), QStringLiteral("&Help")}));
     QCOMPARE(names(h.find<QMenu>("File1")->actions()).join(QLatin1Char(' ')),
              QStringLiteral("FileNew FileOpen FileSave FileSaveAs | FileExit"));
     QCOMPARE(names(h.find<QMenu>("Help1")->actions()).join(QLatin1Char(' ')),
@@ -692,6 +700,85 @@ void TForm1Test::exitClosesTheWindow() {
     h.show();
     UserClick(h.find<QPushButton>("BitBtn1"));
     QVERIFY(!h.form->isVisible());
+}
+
+void TForm1Test::menusHaveAltKeysAndStandardShortcuts() {
+    Harness h;
+    // Every item of every menu has an Alt letter, unique within its menu.
+    const std::function<void(const QList<QAction*>&, const QString&)> checkMenu =
+        [&](const QList<QAction*>& actions, const QString& where) {
+            QStringList letters;
+            for (QAction* action : actions) {
+                if (action->isSeparator())
+                    continue;
+                const QString text = action->text();
+                const qsizetype amp = text.indexOf(QLatin1Char('&'));
+                QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(where + QStringLiteral(": ") + text));
+                const QString letter = text.mid(amp + 1, 1).toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(where + QStringLiteral(": ") + text));
+                letters.append(letter);
+                if (QMenu* sub = action->menu())
+                    checkMenu(sub->actions(), text);
+            }
+        };
+    checkMenu(h.find<QMenuBar>("MainMenu1")->actions(), QStringLiteral("menu bar"));
+
+    QCOMPARE(h.find<QAction>("FileSaveAs")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    // Typing in the language box, Ctrl+Shift+S saves as rather than typing.
+    h.show();
+    h.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    QLineEdit* language = h.find<QComboBox>("OSLanguage")->lineEdit();
+    language->setFocus();
+    const QString before = language->text();
+    QSignalSpy saveAs(h.find<QAction>("FileSaveAs"), &QAction::triggered);
+    FileDialogs::setNextFileName(QString());
+    QTest::keyClick(language, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(saveAs.count(), 1);
+    QCOMPARE(language->text(), before);
+}
+
+void TForm1Test::cutEntriesShowAnEllipsisAndATooltip() {
+    Harness h;
+    h.show();
+    QComboBox* x1 = h.find<QComboBox>("X1");
+    const auto tooltip = [&]() {
+        QHelpEvent event(QEvent::ToolTip, QPoint(4, 4), x1->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(x1, &event);
+        return x1->toolTip();
+    };
+    UserChoose(x1, 1);
+    QCOMPARE(tooltip(), QString());
+    const QString longText =
+        QStringLiteral("Serial interface RS232, galvanically isolated, with a 9-pin plug "
+                       "and a cable of five metres");
+    {
+        const QSignalBlocker blocker(x1);
+        x1->setItemText(1, longText);
+    }
+    QVERIFY(x1->fontMetrics().horizontalAdvance(longText) > x1->width());
+    QCOMPARE(tooltip(), longText);
+    UserChoose(x1, 0);
+    QCOMPARE(tooltip(), QString());
+}
+
+void TForm1Test::everyWindowUsesTheWindowFamily() {
+    Harness h;
+    const QString family = QFontInfo(h.form->font()).family();
+    QCOMPARE(QFontInfo(QApplication::font()).family(), family);
+    h.form->FoCustomer()->ensureControls();
+    h.form->FoIDCode()->ensureControls();
+    const std::vector<QWidget*> windows{h.form->AboutBox(), h.form->NewVersionBox(), h.form->FoCustomer(),
+                                        h.form->FoIDCode(), h.form->FoOrderlist()};
+    for (QWidget* window : windows) {
+        QCOMPARE(QFontInfo(window->font()).family(), family);
+        for (QWidget* child : window->findChildren<QWidget*>())
+            QVERIFY2(QFontInfo(child->font()).family() == family,
+                     qPrintable(window->objectName() + QLatin1Char('/') + child->objectName()));
+    }
+    const auto box = CreateMessageBox(Message::Error("Cannot write \"x\""), h.form.get());
+    for (QWidget* child : box->findChildren<QWidget*>())
+        QCOMPARE(QFontInfo(child->font()).family(), family);
 }
 
 QTEST_MAIN(TForm1Test)

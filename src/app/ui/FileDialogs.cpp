@@ -27,6 +27,8 @@ QString FileDialogs::Run(QWidget* parent, const Request& request, bool save) {
     dialog.setNameFilter(request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (!request.proposedName.isEmpty())
         dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

@@ -14,6 +14,7 @@ class FileDialogs {
         QString filter;        // "Description (*.EXT)"
         QString defaultSuffix; // appended to a name typed without extension
         QString proposedName;
+        QString directory;            // where the dialog starts when no name is proposed
         bool confirmOverwrite = true; // save dialog only
     };
 

@@ -47,7 +47,9 @@ void Form1Actions::setup(QMainWindow* window) {
     FileSave->setShortcut(QKeySequence::Save);
     FileSaveAs = MakeAction(window, QStringLiteral("FileSaveAs"), QStringLiteral("Save &As"),
                             QStringLiteral("Save order as"));
-    FileExit = MakeAction(window, QStringLiteral("FileExit"), QStringLiteral("Exit"));
+    // Set rather than QKeySequence::SaveAs, which is empty on some desktops.
+    FileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+    FileExit = MakeAction(window, QStringLiteral("FileExit"), QStringLiteral("E&xit"));
     FileExit->setIcon(LoadIcon(AppIcon::Close));
     FileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     HelpAbout = MakeAction(window, QStringLiteral("HelpAbout"), QStringLiteral("&About"),
@@ -81,11 +83,11 @@ void Form1Actions::setup(QMainWindow* window) {
     StandardConfiguration->setEnabled(false);
     QObject::connect(StandardConfiguration, &QAction::triggered, SetStdConfig, &QAction::trigger);
     settings->addAction(StandardConfiguration);
-    ShowPrices = MakeAction(settings, QStringLiteral("ShowPrices"), QStringLiteral("Show Price of Unit"));
+    ShowPrices = MakeAction(settings, QStringLiteral("ShowPrices"), QStringLiteral("Show &Price of Unit"));
     ShowPrices->setCheckable(true);
     settings->addAction(ShowPrices);
     settings->addSeparator();
-    QMenu* language = settings->addMenu(QStringLiteral("Standard Operating System Language"));
+    QMenu* language = settings->addMenu(QStringLiteral("Standard &Operating System Language"));
     language->setObjectName(QStringLiteral("StandardOperatingSystemLanguage1"));
     language->menuAction()->setToolTip(
         QStringLiteral("Sets the standard operating system language for your country"));
@@ -97,21 +99,21 @@ void Form1Actions::setup(QMainWindow* window) {
                                                    "dutch",  "italian", "spanish"};
     for (std::size_t i = 0; i < languages.size(); ++i) {
         const QString caption = QLatin1String(languageNames[i]);
-        languages[i] = MakeAction(language, caption + QLatin1Char('1'), caption);
+        languages[i] = MakeAction(language, caption + QLatin1Char('1'), QLatin1Char('&') + caption);
         languages[i]->setCheckable(true);
         LanguageGroup->addAction(languages[i]);
         language->addAction(languages[i]);
     }
 
-    QMenu* extra = MakeMenu(MainMenu1, QStringLiteral("Extra1"), QStringLiteral("Extra"));
-    EnterIDCode1 = MakeAction(extra, QStringLiteral("EnterIDCode1"), QStringLiteral("Enter ID-Code"));
+    QMenu* extra = MakeMenu(MainMenu1, QStringLiteral("Extra1"), QStringLiteral("&Extra"));
+    EnterIDCode1 = MakeAction(extra, QStringLiteral("EnterIDCode1"), QStringLiteral("&Enter ID-Code"));
     extra->addAction(EnterIDCode1);
 
     QMenu* help = MakeMenu(MainMenu1, QStringLiteral("Help1"), QStringLiteral("&Help"));
     help->addAction(HelpAbout);
     help->addSeparator();
     Newinthisversion1 =
-        MakeAction(help, QStringLiteral("Newinthisversion1"), QStringLiteral("New in this version"));
+        MakeAction(help, QStringLiteral("Newinthisversion1"), QStringLiteral("&New in this version"));
     help->addAction(Newinthisversion1);
 
     ToolBar1 = window->addToolBar(QStringLiteral("ToolBar1"));

@@ -1,6 +1,7 @@
 #include "app/ui/TForm1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -62,7 +63,9 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     Q_INIT_RESOURCE(kitbuilder);
     setObjectName(QStringLiteral("Form1"));
     setContextMenuPolicy(Qt::NoContextMenu);
-    setFont(WindowFont(font()));
+    // The application's font, so that every dialog and message box shows the same family.
+    QApplication::setFont(WindowFont(QApplication::font()));
+    setFont(QApplication::font());
 
     m_actions.setup(this);
     auto* client = new QWidget(this);
@@ -313,13 +316,17 @@ void TForm1::FileSaveExecute() {
         ShowMessage(*refused);
         return;
     }
-    if (m_core.customerFile().empty()) {
+    std::string path = m_core.customerFile();
+    if (path.empty()) {
         const QString name =
             FileDialogs::GetSaveFileName(this, CustomerFileRequest(QStringLiteral("Save As")));
         if (!name.isEmpty())
-            m_core.SetCustomerFile(PathFromQ(name));
+            path = PathFromQ(name);
     }
-    const auto failure = m_core.WriteCustomerFile();
+    // The chosen name becomes the current file only once the file is written.
+    std::optional<Message> failure;
+    if (!path.empty())
+        failure = m_core.WriteCustomerFileTo(path);
     ShowMessage(failure);
 }
 

@@ -3,12 +3,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <limits>
+#include <QValidator>
 
 #include "app/Configurator.h"
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
+#include "platform/TIniFile.h"
 
 namespace {
 
@@ -25,6 +26,20 @@ constexpr int kButtonHeight = 40;
 constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
     CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
     CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
+
+// Turns line breaks and tabs into blanks; the length stays, so the cursor keeps its place.
+class SingleLineValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (QChar& c : input) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
+                c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                c = QLatin1Char(' ');
+        }
+        return Acceptable;
+    }
+};
 
 } // namespace
 
@@ -55,9 +70,13 @@ void TFoCustomer::buildControls() {
         label->setBuddy(edit);
         m_edits[f] = edit;
     }
-    // A line edit limits its text to 32767 characters unless told otherwise.
-    for (QLineEdit* edit : m_edits)
-        edit->setMaxLength(std::numeric_limits<int>::max());
+    // No more than the customer file keeps of a value, so nothing is cut on reopening;
+    // line breaks and tabs become blanks as they arrive, as the file would store them.
+    auto* validator = new SingleLineValidator(this);
+    for (QLineEdit* edit : m_edits) {
+        edit->setMaxLength(static_cast<int>(TIniFile::kMaxValueLength));
+        edit->setValidator(validator);
+    }
 
     const int buttonTop = kClientHeight - kMargin - kButtonHeight;
     m_clear = new QPushButton(LoadIcon(AppIcon::Clear), QStringLiteral("Clear Fields"), this);
@@ -85,6 +104,17 @@ void TFoCustomer::buildControls() {
 void TFoCustomer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     m_edits[kTabOrder.front()]->setFocus();
+}
+
+void TFoCustomer::setVisible(bool visible) {
+    DeferredDialog::setVisible(visible);
+    // Showing a dialog passes the focus as by Tab, which selects the whole text; the user
+    // goes on typing at the end instead.
+    if (visible) {
+        QLineEdit* first = m_edits[kTabOrder.front()];
+        first->deselect();
+        first->end(false);
+    }
 }
 
 void TFoCustomer::SetFields(const CustomerRecord& record) {

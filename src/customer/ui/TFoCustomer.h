@@ -26,6 +26,8 @@ class TFoCustomer : public DeferredDialog {
     void BtnSaveFieldsClick();
     void BtnClearFieldsClick();
 
+    void setVisible(bool visible) override;
+
   protected:
     void buildControls() override;
     void showEvent(QShowEvent* event) override;

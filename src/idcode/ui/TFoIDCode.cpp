@@ -1,11 +1,20 @@
 #include "idcode/ui/TFoIDCode.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QValidator>
+#include <memory>
 
 #include "app/Configurator.h"
 #include "app/ui/Icons.h"
@@ -38,6 +47,48 @@ class UpperCaseValidator : public QValidator {
         input = UpperLatin1(input);
         return Acceptable;
     }
+};
+
+// A code box that takes a whole pasted code and lets the dialog spread it over all five
+// boxes, as licence-key entries do; anything else is pasted as usual.
+class CodeBox : public QLineEdit {
+  public:
+    CodeBox(TFoIDCode* dialog) : QLineEdit(dialog), m_dialog(dialog) {}
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->matches(QKeySequence::Paste) && Spread(QClipboard::Clipboard)) {
+            event->accept();
+            return;
+        }
+        QLineEdit::keyPressEvent(event);
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection() &&
+            Spread(QClipboard::Selection)) {
+            event->accept();
+            return;
+        }
+        QLineEdit::mouseReleaseEvent(event);
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        const std::unique_ptr<QMenu> menu(createStandardContextMenu());
+        if (QAction* pasteAction = menu->findChild<QAction*>(QStringLiteral("edit-paste"))) {
+            pasteAction->disconnect(this);
+            connect(pasteAction, &QAction::triggered, this, [this] {
+                if (!Spread(QClipboard::Clipboard))
+                    QLineEdit::paste();
+            });
+        }
+        menu->exec(event->globalPos());
+    }
+
+  private:
+    bool Spread(QClipboard::Mode mode) {
+        return !isReadOnly() && m_dialog->PasteCode(QGuiApplication::clipboard()->text(mode));
+    }
+
+    TFoIDCode* m_dialog;
 };
 
 QLabel* BoldLabel(QWidget* parent, const QString& name, const QString& caption) {
@@ -93,7 +144,7 @@ void TFoIDCode::buildControls() {
     for (std::size_t n = 0; n < m_edits.size(); ++n) {
         if (n > 0)
             codeRow->addWidget(BoldLabel(this, QStringLiteral("Label%1").arg(n + 3), QStringLiteral("-")));
-        auto* edit = new QLineEdit(this);
+        auto* edit = new CodeBox(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(n + 1));
         edit->setMaxLength(kBoxLengths[n]);
         edit->setValidator(validator);
@@ -161,6 +212,35 @@ void TFoIDCode::UpdateOkButton() {
     }
     m_ok->setEnabled(true);
     m_ok->setFocus();
+}
+
+std::optional<QStringList> TFoIDCode::SplitCode(const QString& text) {
+    QString code = text.trimmed();
+    if (code.startsWith(QStringLiteral("VK72"), Qt::CaseInsensitive))
+        code.remove(0, 4);
+    code.remove(QRegularExpression(QStringLiteral("[-\\s]")));
+    int total = 0;
+    for (int length : kBoxLengths)
+        total += length;
+    if (code.size() != total)
+        return std::nullopt;
+    QStringList parts;
+    int start = 0;
+    for (int length : kBoxLengths) {
+        parts.append(code.mid(start, length));
+        start += length;
+    }
+    return parts;
+}
+
+bool TFoIDCode::PasteCode(const QString& text) {
+    ensureControls();
+    const auto parts = SplitCode(text);
+    if (!parts)
+        return false;
+    for (std::size_t n = 0; n < m_edits.size(); ++n)
+        m_edits[n]->setText(parts->at(static_cast<qsizetype>(n)));
+    return true;
 }
 
 QString TFoIDCode::TypedCode() const {

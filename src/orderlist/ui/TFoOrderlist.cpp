@@ -1,6 +1,8 @@
 #include "orderlist/ui/TFoOrderlist.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -8,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTextDocument>
 
@@ -27,19 +30,49 @@ namespace {
 
 const OrderListDesign kDesign;
 
-// Where the designed dialog font is missing, a sans font of about its width, so the
-// cells' texts fit their columns.
-QFont DialogFont(QFont font) {
-    font.setFamilies(
-        {QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setStyleHint(QFont::SansSerif);
-    return font;
+// A narrow sans family where one is installed, so that the designed column widths hold
+// the texts; otherwise the window's own font.
+QFont GridFont(const QFont& windowFont) {
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : {QStringLiteral("Arial Narrow"), QStringLiteral("Liberation Sans Narrow")}) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            QFont font = windowFont;
+            font.setFamilies({family});
+            // The design's 15 pixels were meant for 120 dpi, 12 at our 96; 13 reads like the
+            // window's text, and the columns still hold a long description whole.
+            font.setPixelSize(13);
+            return font;
+        }
+    }
+    return windowFont;
 }
 
-QFont GridFont() {
-    QFont font = DialogFont(QFont());
-    font.setPixelSize(15);
-    return font;
+// Room for text in a cell: the style draws it inside a margin on either side.
+int TextRoom(const QWidget* view, int columnWidth, bool heading) {
+    const QStyle* style = view->style();
+    const int margin = heading ? style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view)
+                               : style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    return columnWidth - 2 * margin;
+}
+
+// A text too wide for its cell is drawn with an ellipsis and shown whole as tooltip. The
+// ID code is the one text that is never cut, since the customer types it back: its font
+// shrinks until it fits.
+void FitIntoCell(QTableWidgetItem& item, const QFont& font, int room, bool wholeAlways) {
+    const QString text = item.text();
+    if (QFontMetrics(font).horizontalAdvance(text) <= room)
+        return;
+    if (wholeAlways) {
+        QFont smaller = font;
+        for (int size = QFontInfo(font).pixelSize() - 1; size >= 6; --size) {
+            smaller.setPixelSize(size);
+            if (QFontMetrics(smaller).horizontalAdvance(text) <= room) {
+                item.setFont(smaller);
+                return;
+            }
+        }
+    }
+    item.setToolTip(text);
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
@@ -61,7 +94,6 @@ TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWid
     setObjectName(QStringLiteral("FoOrderlist"));
     setWindowTitle(QStringLiteral("Orderlist"));
     setModal(true);
-    setFont(DialogFont(font()));
     const OrderListGeometry empty = ComputeOrderListGeometry(kDesign, kOrderListRows);
     setFixedSize(empty.windowWidth, empty.windowHeight);
 }
@@ -73,7 +105,7 @@ void TFoOrderlist::buildControls() {
 
     m_table = new QTableWidget(kOrderListRows - 1, static_cast<int>(kDesign.columnWidths.size()), this);
     m_table->setObjectName(QStringLiteral("Tab1"));
-    m_table->setFont(GridFont());
+    m_table->setFont(GridFont(font()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -84,7 +116,7 @@ void TFoOrderlist::buildControls() {
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(kDesign.rowHeight);
     QHeaderView* heading = m_table->horizontalHeader();
-    heading->setFont(GridFont());
+    heading->setFont(m_table->font());
     heading->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     heading->setHighlightSections(false);
     heading->setSectionsClickable(false);
@@ -102,6 +134,15 @@ void TFoOrderlist::buildControls() {
 
     // Enter in the table closes the list rather than printing or saving it by accident.
     m_close->setDefault(true);
+    // The desktop's keys for the commands; Escape closes as in every dialog.
+    const std::pair<QPushButton*, QKeySequence> keys[] = {{m_print, QKeySequence(QKeySequence::Print)},
+                                                          {m_save, QKeySequence(QKeySequence::Save)},
+                                                          {m_clip, QKeySequence(QKeySequence::Copy)},
+                                                          {m_close, QKeySequence(Qt::Key_Escape)}};
+    for (const auto& [button, key] : keys) {
+        button->setShortcut(key);
+        button->setToolTip(key.toString(QKeySequence::NativeText));
+    }
 
     connect(m_print, &QPushButton::clicked, this, &TFoOrderlist::PrintButtonClick);
     connect(m_save, &QPushButton::clicked, this, &TFoOrderlist::SaveButtonClick);
@@ -130,10 +171,15 @@ void TFoOrderlist::ShowList(const OrderList& list) {
 
     m_table->clear();
     m_table->setRowCount(list.rows.empty() ? 0 : static_cast<int>(list.rows.size()) - 1);
+    for (std::size_t c = 0; c < kDesign.columnWidths.size(); ++c)
+        m_table->setColumnWidth(static_cast<int>(c), kDesign.columnWidths[c]);
     for (std::size_t r = 0; r < list.rows.size(); ++r) {
         for (std::size_t c = 0; c < list.rows[r].size(); ++c) {
-            auto* item = new QTableWidgetItem(ToQ(list.rows[r][c]));
+            const std::string& text = list.rows[r][c];
+            auto* item = new QTableWidgetItem(ToQ(text));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+            const int room = TextRoom(m_table, m_table->columnWidth(static_cast<int>(c)), r == 0);
+            FitIntoCell(*item, m_table->font(), room, !list.code.empty() && text == list.code);
             if (r == 0)
                 m_table->setHorizontalHeaderItem(static_cast<int>(c), item);
             else
@@ -172,14 +218,25 @@ void TFoOrderlist::SaveButtonClick() {
     FileDialogs::Request request;
     request.title = QStringLiteral("Save Orderlist");
     request.filter = QStringLiteral("Rich Text Files (*.rtf)");
-    request.defaultSuffix = QStringLiteral("RTF");
+    request.defaultSuffix = QStringLiteral("rtf");
     request.confirmOverwrite = true;
-    request.proposedName = PathToQ(m_core.ProposedOrderListName());
+    // Without a customer file nothing is proposed but the folder: accepting a bare ".rtf"
+    // would write a hidden file.
+    const std::string proposed = m_core.ProposedOrderListName();
+    if (proposed.empty())
+        request.directory = QDir::currentPath();
+    else
+        request.proposedName = PathToQ(proposed);
     const QString name = FileDialogs::GetSaveFileName(this, request);
     if (name.isEmpty())
         return;
 
-    const std::string path = PathFromQ(name);
+    std::string path = PathFromQ(name);
+    const std::string fileName = paths::FileName(path);
+    if (fileName.empty() || fileName == "." || fileName == "..")
+        return;
+    if (fileName.find('.') == std::string::npos)
+        path += ".rtf";
     std::string error;
     if (!WriteFileSafely(path, m_rtf, &error)) {
         m_presenter.Show(Message::Error(error), this);
