@@ -75,11 +75,11 @@ const std::string& CustomerPath() {
     return path;
 }
 
-// What the RTF copy can carry of a text: control bytes other than tabs are left out.
+// What the RTF copy can carry of a text: control bytes other than tabs, and DEL, are left out.
 std::string Printable(const std::string& text) {
     std::string kept;
     for (const char c : text)
-        if (c == '\t' || static_cast<unsigned char>(c) >= 32)
+        if (c == '\t' || (static_cast<unsigned char>(c) >= 32 && c != 127))
             kept += c;
     return kept;
 }
