@@ -93,6 +93,8 @@ void ReadAnyBytes(std::string_view input) {
     {
         const RtfReadResult result = ReadRtf(input);
         const std::size_t held = g_live - before;
+        if (held > kBytesPerInputByte * input.size() + kResultAllowance)
+            std::fprintf(stderr, "fuzz_rtfreader: %zu bytes held for %zu input bytes\n", held, input.size());
         Require(held <= kBytesPerInputByte * input.size() + kResultAllowance,
                 "the result holds too much memory");
         Require(result.ok == input.starts_with("{\\rtf"), "RTF and not RTF told apart wrongly");
