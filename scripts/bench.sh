@@ -10,4 +10,7 @@ cmake -S "$root" -B "$dir" -G Ninja -DKITBUILDER_BENCH=ON -DKITBUILDER_GUI=ON >/
 cmake --build "$dir" -j"$(nproc)" --target kitbuilder-bench run-measured bare-window kitbuilder-startup-bench controls-only
 "$dir/bench/kitbuilder-bench" "$@"
 echo
+cmake --build "$dir" --target kitbuilder-profile-bench
+"$dir/bench/kitbuilder-profile-bench"
+echo
 "$root/bench/startup.sh" "$dir"

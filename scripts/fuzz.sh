@@ -8,7 +8,7 @@ seconds=${1:-60}
 "$root/scripts/install-deps.sh" clang libclang-rt-14-dev
 
 dir="$root/build-fuzz"
-targets=(fuzz_inifile fuzz_numbers fuzz_idcode fuzz_rtf)
+targets=(fuzz_inifile fuzz_numbers fuzz_idcode fuzz_rtf fuzz_rtfreader fuzz_customer)
 CC=clang CXX=clang++ cmake -S "$root" -B "$dir" -G Ninja -DKITBUILDER_FUZZ=ON -DKITBUILDER_GUI=OFF \
     -DKITBUILDER_BENCH=OFF -DKITBUILDER_SANITIZE=ON >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"

@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
-          libgtest-dev libgmock-dev libbenchmark-dev unrtf fonts-liberation poppler-utils
+          libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev unrtf fonts-liberation poppler-utils
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
           xvfb xauth xdotool imagemagick "$@")
 

@@ -240,9 +240,19 @@ bool WriteFileSafely(const std::string& path, std::string_view content, std::str
     return true;
 }
 
+std::string TooLargeReason(std::size_t limit) {
+    constexpr std::size_t kKB = 1024;
+    constexpr std::size_t kMB = kKB * kKB;
+    const std::string amount = limit % kMB == 0   ? std::to_string(limit / kMB) + " MB"
+                               : limit % kKB == 0 ? std::to_string(limit / kKB) + " KB"
+                                                  : std::to_string(limit) + " bytes";
+    return std::generic_category().message(EFBIG) + " (the limit is " + amount + ")";
+}
+
 ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& data,
                          std::string& reason) {
     data.clear();
+    maxSize = std::min(maxSize, kMaxReadFileSize);
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -258,7 +268,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     }
     if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > maxSize) {
         reason = S_ISDIR(st.st_mode)   ? std::generic_category().message(EISDIR)
-                 : S_ISREG(st.st_mode) ? std::generic_category().message(EFBIG)
+                 : S_ISREG(st.st_mode) ? TooLargeReason(maxSize)
                                        : std::string("Not a regular file");
         ::close(fd);
         return ReadStatus::Failed;
@@ -269,7 +279,7 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     for (;;) {
         if (got == data.size()) {
             if (got > maxSize) {
-                reason = std::generic_category().message(EFBIG);
+                reason = TooLargeReason(maxSize);
                 ::close(fd);
                 data.clear();
                 return ReadStatus::Failed;

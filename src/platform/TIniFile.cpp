@@ -2,12 +2,14 @@
 
 #include "platform/SafeFile.h"
 
+#include <sodium.h>
+
 #include <algorithm>
+#include <array>
 #include <bit>
-#include <cerrno>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
-#include <system_error>
 
 namespace {
 
@@ -15,8 +17,10 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 // Below this many names a linear scan beats hashing; most sections are short.
 constexpr std::size_t kLinearLimit = 8;
-// Offsets are 32-bit; one byte is kept spare for the read loop.
-constexpr std::size_t kMaxFileSize = UINT32_MAX - 1;
+// Offsets are 32-bit, far more than the limit of every file read; a written file must
+// stay within that limit so that it can be read back.
+constexpr std::size_t kMaxFileSize = kMaxReadFileSize;
+static_assert(kMaxFileSize < UINT32_MAX);
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -42,13 +46,25 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::size_t HashNoCase(std::string_view s) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (char c : s) {
-        h ^= Lower(c);
-        h *= 1099511628211ull;
-    }
-    return static_cast<std::size_t>(h ^ (h >> 29));
+// Keyed with a random key per process, so that nobody who writes a file can choose names
+// that share one probe chain: SipHash from libsodium over the lower-cased name.
+std::uint32_t HashNoCase(std::string_view s) {
+    static const auto key = [] {
+        std::array<unsigned char, crypto_shorthash_KEYBYTES> k{};
+        if (sodium_init() < 0) {
+            std::abort();
+        }
+        crypto_shorthash_keygen(k.data());
+        return k;
+    }();
+    thread_local std::string lower;
+    lower.resize(s.size());
+    std::transform(s.begin(), s.end(), lower.begin(), [](char c) { return static_cast<char>(Lower(c)); });
+    unsigned char out[crypto_shorthash_BYTES];
+    crypto_shorthash(out, reinterpret_cast<const unsigned char*>(lower.data()), lower.size(), key.data());
+    std::uint32_t h;
+    std::memcpy(&h, out, sizeof h);
+    return h;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -61,58 +77,87 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// Open-addressing table of positions (stored + 1, 0 = free) into a list of names that
-// nameAt(i) returns. The lists hold each name once, so an insert never meets an equal name.
+// A name whose hash is computed at most once, however often it is looked up and inserted.
+class HashedName {
+  public:
+    explicit HashedName(std::string_view name) : m_name(name) {}
+    std::string_view name() const { return m_name; }
+    std::uint32_t hash() const {
+        if (!m_hashed) {
+            m_hash = HashNoCase(m_name);
+            m_hashed = true;
+        }
+        return m_hash;
+    }
+
+  private:
+    std::string_view m_name;
+    mutable std::uint32_t m_hash = 0;
+    mutable bool m_hashed = false;
+};
+
+// Open-addressing table over a list of names that nameAt(i) returns. A slot keeps the
+// name's hash, so that a probe compares names only when the hashes agree and the table
+// grows without hashing again. The lists hold each name once, so an insert never meets an
+// equal name.
 template <class NameAt>
-std::size_t IndexFind(const std::vector<std::uint32_t>& slots, std::size_t count, std::string_view name,
+std::size_t IndexFind(const std::vector<TIniFile::Slot>& slots, std::size_t count, const HashedName& name,
                       NameAt nameAt) {
     if (slots.empty()) {
         for (std::size_t i = 0; i < count; ++i) {
-            if (EqualNoCase(nameAt(i), name)) {
+            if (EqualNoCase(nameAt(i), name.name())) {
                 return i;
             }
         }
         return kNotFound;
     }
+    const std::uint32_t hash = name.hash();
     const std::size_t mask = slots.size() - 1;
-    for (std::size_t h = HashNoCase(name) & mask;; h = (h + 1) & mask) {
-        const std::uint32_t slot = slots[h];
-        if (slot == 0) {
+    for (std::size_t h = hash & mask;; h = (h + 1) & mask) {
+        const TIniFile::Slot& slot = slots[h];
+        if (slot.position == 0) {
             return kNotFound;
         }
-        if (EqualNoCase(nameAt(slot - 1), name)) {
-            return slot - 1;
+        if (slot.hash == hash && EqualNoCase(nameAt(slot.position - 1), name.name())) {
+            return slot.position - 1;
         }
     }
 }
 
-template <class NameAt>
-void IndexInsert(std::vector<std::uint32_t>& slots, std::size_t position, NameAt nameAt) {
+void IndexInsert(std::vector<TIniFile::Slot>& slots, TIniFile::Slot slot) {
     const std::size_t mask = slots.size() - 1;
-    std::size_t h = HashNoCase(nameAt(position)) & mask;
-    while (slots[h] != 0) {
+    std::size_t h = slot.hash & mask;
+    while (slots[h].position != 0) {
         h = (h + 1) & mask;
     }
-    slots[h] = static_cast<std::uint32_t>(position + 1);
+    slots[h] = slot;
 }
 
-// Call after appending the count-th name to the list.
-template <class NameAt> void IndexAdded(std::vector<std::uint32_t>& slots, std::size_t count, NameAt nameAt) {
+// Call after appending the count-th name, added, to the list.
+template <class NameAt>
+void IndexAdded(std::vector<TIniFile::Slot>& slots, std::size_t count, const HashedName& added,
+                NameAt nameAt) {
     if (count <= kLinearLimit) {
         return;
     }
-    if (count * 2 > slots.size()) {
-        slots.assign(std::bit_ceil(count * 4), 0);
-        for (std::size_t i = 0; i < count; ++i) {
-            IndexInsert(slots, i, nameAt);
+    if (slots.empty()) {
+        slots.assign(std::bit_ceil(count * 4), TIniFile::Slot{});
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            IndexInsert(slots, {static_cast<std::uint32_t>(i + 1), HashNoCase(nameAt(i))});
         }
-    } else {
-        IndexInsert(slots, count - 1, nameAt);
+        IndexInsert(slots, {static_cast<std::uint32_t>(count), added.hash()});
+        return;
     }
-}
-
-std::string ErrorText(int err) {
-    return std::generic_category().message(err);
+    if (count * 2 > slots.size()) {
+        std::vector<TIniFile::Slot> grown(slots.size() * 2);
+        for (const TIniFile::Slot& slot : slots) {
+            if (slot.position != 0) {
+                IndexInsert(grown, slot);
+            }
+        }
+        slots.swap(grown);
+    }
+    IndexInsert(slots, {static_cast<std::uint32_t>(count), added.hash()});
 }
 
 // Names that would be read back as something else, or break the file's structure.
@@ -204,18 +249,18 @@ void TIniFile::Parse() {
 
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            const std::string_view name =
-                Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1));
+            const HashedName name(
+                Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
             if (IndexFind(m_sectionIndex, m_sections.size(), name, sectionName) != kNotFound) {
                 current = kNotFound;
                 continue;
             }
             Section section;
-            section.name = span(name);
+            section.name = span(name.name());
             section.firstEntry = static_cast<std::uint32_t>(m_entries.size());
             section.insertAt = static_cast<std::uint32_t>(end);
             m_sections.push_back(section);
-            IndexAdded(m_sectionIndex, m_sections.size(), sectionName);
+            IndexAdded(m_sectionIndex, m_sections.size(), name, sectionName);
             current = m_sections.size() - 1;
             continue;
         }
@@ -224,8 +269,8 @@ void TIniFile::Parse() {
         if (equals == std::string_view::npos || current == kNotFound) {
             continue;
         }
-        const std::string_view key = Trim(line.substr(0, equals));
-        if (key.empty()) {
+        const HashedName key(Trim(line.substr(0, equals)));
+        if (key.name().empty()) {
             continue;
         }
         Section& section = m_sections[current];
@@ -239,32 +284,32 @@ void TIniFile::Parse() {
         // Taken from the untrimmed line so that an empty value sits after any trailing blanks.
         const char* const afterEquals = line.data() + equals + 1;
         const std::string_view value = Trim(std::string_view(afterEquals, base + end - afterEquals));
-        m_entries.push_back(Entry{span(key), span(value)});
+        m_entries.push_back(Entry{span(key.name()), span(value)});
         ++section.entryCount;
         if (section.entryCount > kLinearLimit && section.index == 0) {
             m_entryIndexes.emplace_back();
             section.index = static_cast<std::uint32_t>(m_entryIndexes.size());
         }
         if (section.index != 0) {
-            IndexAdded(m_entryIndexes[section.index - 1], section.entryCount, entryKey);
+            IndexAdded(m_entryIndexes[section.index - 1], section.entryCount, key, entryKey);
         }
     }
 }
 
 const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
-    const std::size_t i = IndexFind(m_sectionIndex, m_sections.size(), Trim(name),
+    const std::size_t i = IndexFind(m_sectionIndex, m_sections.size(), HashedName(Trim(name)),
                                     [this](std::size_t i) { return Text(m_sections[i].name); });
     return i == kNotFound ? nullptr : &m_sections[i];
 }
 
-const std::vector<std::uint32_t>& TIniFile::EntryIndex(const Section& section) const {
-    static const std::vector<std::uint32_t> none;
+const std::vector<TIniFile::Slot>& TIniFile::EntryIndex(const Section& section) const {
+    static const std::vector<Slot> none;
     return section.index == 0 ? none : m_entryIndexes[section.index - 1];
 }
 
 const TIniFile::Entry* TIniFile::FindEntry(const Section& section, std::string_view key) const {
     const std::size_t first = section.firstEntry;
-    const std::size_t i = IndexFind(EntryIndex(section), section.entryCount, Trim(key),
+    const std::size_t i = IndexFind(EntryIndex(section), section.entryCount, HashedName(Trim(key)),
                                     [this, first](std::size_t i) { return Text(m_entries[first + i].key); });
     return i == kNotFound ? nullptr : &m_entries[first + i];
 }
@@ -423,7 +468,7 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
 
     std::string content = ComposeWrite(section, key, ValueToWrite(value));
     if (content.size() > kMaxFileSize) {
-        return fail(ErrorText(EFBIG));
+        return fail(TooLargeReason(kMaxFileSize));
     }
     if (!WriteFileSafely(m_path, content, error)) {
         return false;
@@ -475,7 +520,7 @@ bool TIniFile::WriteStrings(std::string_view section,
         std::string content = ComposeWrite(section, Trim(key), ValueToWrite(value));
         if (content.size() > kMaxFileSize) {
             restore();
-            return fail(ErrorText(EFBIG));
+            return fail(TooLargeReason(kMaxFileSize));
         }
         m_data = std::move(content);
         Parse();

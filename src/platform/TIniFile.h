@@ -59,9 +59,16 @@ class TIniFile {
     // Parses an integer the way ReadInteger does; false when the text is not one.
     static bool ParseInteger(std::string_view text, int& value);
 
+    // A slot of the hash tables over section and key names: 1 + the name's position in its
+    // list (0 for a free slot) and the name's hash.
+    struct Slot {
+        std::uint32_t position = 0;
+        std::uint32_t hash = 0;
+    };
+
   private:
     // 32-bit offsets into m_data rather than views: a copied object stays valid, and
-    // small records keep parsing a large file cheap. Files are limited to 4 GB.
+    // small records keep parsing a large file cheap. Files are limited to 64 MB.
     struct Span {
         std::uint32_t pos = 0;
         std::uint32_t size = 0;
@@ -82,7 +89,7 @@ class TIniFile {
     std::string_view Text(Span span) const { return std::string_view(m_data).substr(span.pos, span.size); }
     const Section* FindSection(std::string_view name) const;
     const Entry* FindEntry(const Section& section, std::string_view key) const;
-    const std::vector<std::uint32_t>& EntryIndex(const Section& section) const;
+    const std::vector<Slot>& EntryIndex(const Section& section) const;
     static std::string CleanValue(std::string_view raw);
     std::string ComposeWrite(std::string_view section, std::string_view key, std::string_view value) const;
 
@@ -92,7 +99,7 @@ class TIniFile {
     std::size_t m_bomLength = 0;
     std::string_view m_lineEnding = "\n"; // style of the file's first line ending, for added lines
     std::vector<Entry> m_entries;
-    std::vector<Section> m_sections;                        // first occurrence of each name only
-    std::vector<std::uint32_t> m_sectionIndex;              // hash slots over m_sections, once there are many
-    std::vector<std::vector<std::uint32_t>> m_entryIndexes; // hash slots over the entries of long sections
+    std::vector<Section> m_sections;               // first occurrence of each name only
+    std::vector<Slot> m_sectionIndex;              // hash slots over m_sections, once there are many
+    std::vector<std::vector<Slot>> m_entryIndexes; // hash slots over the entries of long sections
 };

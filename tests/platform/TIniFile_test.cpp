@@ -168,6 +168,45 @@ TEST(TIniFileRead, SectionListsInFileOrder) {
     EXPECT_TRUE(ini.ReadSection("missing").empty());
 }
 
+TEST(TIniFileRead, NamesWithLongCommonPrefixes) {
+    // Names that differ only in their last characters, as a file crafted against the
+    // lookup would hold them; duplicates in other cases come later and must not count.
+    const std::string prefix(300, 'k');
+    const auto key = [&prefix](int i) { return prefix + std::to_string(i); };
+    std::string text = "[Data]\n";
+    std::vector<std::string> keys;
+    for (int i = 0; i < 200; ++i) {
+        text += key(i) + "=v" + std::to_string(i) + "\n";
+        keys.push_back(key(i));
+        // The ninth name is where the scan gives way to the hash index.
+        if (i == 8) {
+            text += "K" + key(0).substr(1) + "=dup\n";
+        }
+    }
+    for (int i = 0; i < 200; ++i) {
+        text += "[" + prefix + "S" + std::to_string(i) + "]\nx=" + std::to_string(i) + "\n";
+    }
+    for (int i = 0; i < 200; i += 7) {
+        text += "[DATA]\n" + key(i) + "=later\n[" + prefix + "s" + std::to_string(i) + "]\nx=later\n";
+        text += "[Data ]\nnew=1\n";
+    }
+    TempDir dir;
+    const TIniFile ini(dir.write("t.ini", text));
+
+    EXPECT_EQ(ini.ReadSection("data"), keys);
+    for (int i = 0; i < 200; ++i) {
+        SCOPED_TRACE(i);
+        std::string upper = key(i);
+        upper[i % prefix.size()] = 'K';
+        EXPECT_EQ(ini.ReadString("Data", upper, "?"), "v" + std::to_string(i));
+        EXPECT_EQ(ini.ReadString(prefix + "S" + std::to_string(i), "x", "?"), std::to_string(i));
+    }
+    EXPECT_EQ(ini.ReadString("Data", prefix, "?"), "?");
+    EXPECT_EQ(ini.ReadString("Data", key(200), "?"), "?");
+    EXPECT_EQ(ini.ReadString("Data", "new", "?"), "?");
+    EXPECT_FALSE(ini.SectionExists(prefix + "S200"));
+}
+
 TEST(TIniFileRead, MissingFileAndFolder) {
     TempDir dir;
     TIniFile missing(dir.file("none.ini"));
