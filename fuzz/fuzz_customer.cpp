@@ -43,7 +43,7 @@ const Configurator& Loaded() {
         Configurator c;
         const LoadOutcome outcome =
             c.LoadCatalogue(KITBUILDER_DATA_DIR "/KITBUILDER.INI", KITBUILDER_DATA_DIR "/KITBUILDER.PRS");
-        if (outcome.result != kLoaded) {
+        if (outcome.result != LoadResult::Loaded) {
             std::fprintf(stderr, "fuzz_customer: the sample catalogue does not load: %s\n",
                          outcome.detail.c_str());
             std::abort();
@@ -123,9 +123,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(static_cast<bool>(out), "cannot write the customer file");
     }
 
-    std::string error;
-    const CustomerRecord read = ReadCustomerFile(path, &error);
-    Require(error.empty(), "a regular customer file is reported unreadable");
+    const Result<CustomerRecord> readResult = ReadCustomerFile(path);
+    Require(readResult.has_value(), "a regular customer file is reported unreadable");
+    const CustomerRecord& read = *readResult;
     for (const std::string& field : read.fields)
         Require(field.find_first_of("\r\n") == std::string::npos, "a customer text holds a line break");
 
@@ -134,26 +134,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(c.customerFile() == path, "the opened file is not the current customer file");
     Require(c.customer().fields == read.fields, "opening gives another record than reading");
 
-    const OrderListBuild build = c.BuildOrderlist();
-    if (build.ok) {
-        Require(c.customer()[CustomerRecord::Code] == build.list.code, "the order list's code is not stored");
-        CheckOrderList(build.list, c.customer());
+    const Result<OrderList> build = c.BuildOrderlist();
+    if (build) {
+        Require(c.customer()[CustomerRecord::Code] == build->code, "the order list's code is not stored");
+        CheckOrderList(*build, c.customer());
     }
 
     const auto saveFailure = c.WriteCustomerFile();
     Require(!saveFailure, "saving the customer file failed");
-    const CustomerRecord saved = ReadCustomerFile(path, &error);
-    Require(error.empty(), "the saved customer file is reported unreadable");
-    Require(saved.fields == c.customer().fields, "the saved record does not read back");
+    const Result<CustomerRecord> saved = ReadCustomerFile(path);
+    Require(saved.has_value(), "the saved customer file is reported unreadable");
+    Require(saved->fields == c.customer().fields, "the saved record does not read back");
 
-    if (build.ok) {
+    if (build) {
         // The stored code brings back the configuration, and with it the same order list.
         Configurator reopened = Loaded();
         const auto messages = reopened.OpenCustomerFile(path);
         Require(messages.empty(), "the saved file does not open cleanly");
-        const OrderListBuild again = reopened.BuildOrderlist();
-        Require(again.ok, "the reopened file gives no order list");
-        Require(again.list.rows == build.list.rows, "the reopened file gives another order list");
+        const Result<OrderList> again = reopened.BuildOrderlist();
+        Require(again.has_value(), "the reopened file gives no order list");
+        Require(again->rows == build->rows, "the reopened file gives another order list");
     }
     return 0;
 }

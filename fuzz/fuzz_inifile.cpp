@@ -218,8 +218,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     g_write = "section " + Escaped(section) + ", key " + Escaped(key) + ", value " + Escaped(value) +
               "\nfile " + Escaped(text);
 
-    std::string error;
-    const bool written = ini.WriteString(section, key, value, &error);
+    const Result<void> writeResult = ini.WriteString(section, key, value);
+    const bool written = writeResult.has_value();
+    const std::string error = written ? std::string() : writeResult.error().message;
     g_write += "\nafter " + Escaped(ReadBytes(path));
     const std::string after = ReadBytes(path);
     Require(FolderNames() == std::vector<std::string>{"t.ini"}, "a temporary file was left behind");

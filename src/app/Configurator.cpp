@@ -217,9 +217,8 @@ void Configurator::ShowPricesToggle() {
 }
 
 std::optional<Message> Configurator::WriteShowPrices() {
-    std::string error;
-    if (!m_settings.WriteBool("ShowPrices", m_showPricesChecked, &error))
-        return Message::Error(error);
+    if (const Result<void> written = m_settings.WriteBool("ShowPrices", m_showPricesChecked); !written)
+        return Message::Error(written.error().message);
     return std::nullopt;
 }
 
@@ -241,9 +240,8 @@ std::optional<Message> Configurator::ShowPricesClick() {
 std::optional<Message> Configurator::SetStdConfigExecute() {
     ChangeScope scope(*this);
     const bool checked = !m_standardConfiguration;
-    std::string error;
-    if (!m_settings.WriteBool("UseStdConfig", checked, &error))
-        return Message::Error(error);
+    if (const Result<void> written = m_settings.WriteBool("UseStdConfig", checked); !written)
+        return Message::Error(written.error().message);
     m_standardConfiguration = checked;
     const int index = checked ? 0 : -1;
     for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
@@ -256,9 +254,8 @@ std::optional<Message> Configurator::SetStdConfigExecute() {
 
 std::optional<Message> Configurator::StoreOSStdLanguage(int language) {
     ChangeScope scope(*this);
-    std::string error;
-    if (!m_settings.WriteInteger("OSStdLanguage", language, &error))
-        return Message::Error(error);
+    if (const Result<void> written = m_settings.WriteInteger("OSStdLanguage", language); !written)
+        return Message::Error(written.error().message);
     SetListIndex(Group::OSLanguage, language);
     return std::nullopt;
 }
@@ -342,12 +339,12 @@ void Configurator::StoreCustomerFields(const CustomerRecord& fields) {
 std::vector<Message> Configurator::OpenCustomerFile(const std::string& path) {
     ChangeScope scope(*this);
     std::vector<Message> messages;
-    std::string error;
-    const CustomerRecord record = ReadCustomerFile(path, &error);
-    if (!error.empty()) {
-        messages.push_back(Message::Error(error));
+    const Result<CustomerRecord> read = ReadCustomerFile(path);
+    if (!read) {
+        messages.push_back(Message::Error(read.error().message));
         return messages;
     }
+    const CustomerRecord& record = *read;
     m_customerFile = path;
     m_customer = record;
     m_customerDataFlag = true;
@@ -373,9 +370,8 @@ std::optional<Message> Configurator::WriteCustomerFile() {
 
 std::optional<Message> Configurator::WriteCustomerFileTo(const std::string& path) {
     ChangeScope scope(*this);
-    std::string error;
-    if (!::WriteCustomerFile(path, m_customer, &error))
-        return Message::Error(error);
+    if (const Result<void> written = ::WriteCustomerFile(path, m_customer); !written)
+        return Message::Error(written.error().message);
     m_customerFile = path;
     return std::nullopt;
 }

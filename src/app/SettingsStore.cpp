@@ -128,13 +128,14 @@ bool SettingsStore::PrepareUserFolder(std::string* error) const {
     return true;
 }
 
-bool SettingsStore::WriteBool(const char* key, bool value, std::string* error) {
-    return WriteInteger(key, value ? 1 : 0, error);
+Result<void> SettingsStore::WriteBool(const char* key, bool value) {
+    return WriteInteger(key, value ? 1 : 0);
 }
 
-bool SettingsStore::WriteInteger(const char* key, int value, std::string* error) {
-    if (m_perUser && !PrepareUserFolder(error))
-        return false;
+Result<void> SettingsStore::WriteInteger(const char* key, int value) {
+    std::string error;
+    if (m_perUser && !PrepareUserFolder(&error))
+        return Error{error};
     TIniFile file(target());
-    return file.WriteInteger(kGeneral, key, value, error);
+    return file.WriteInteger(kGeneral, key, value);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/Message.h"
+#include "platform/Result.h"
 
 struct Catalogue;
 
@@ -41,9 +42,9 @@ class SettingsStore {
     // A value as stored: the per-user file's when it holds one, else the catalogue's.
     bool ReadBool(const char* key, bool def) const;
 
-    // On failure false with *error naming the file; nothing is changed then.
-    bool WriteBool(const char* key, bool value, std::string* error);
-    bool WriteInteger(const char* key, int value, std::string* error);
+    // On failure the error names the file; nothing is changed then.
+    Result<void> WriteBool(const char* key, bool value);
+    Result<void> WriteInteger(const char* key, int value);
 
   private:
     bool PrepareUserFolder(std::string* error) const;

@@ -262,10 +262,8 @@ class Cli {
                 m_err << "Cannot read \"" << *customer << "\": No such file or directory\n";
                 return kExitUnreadable;
             }
-            std::string error;
-            ReadCustomerFile(*customer, &error);
-            if (!error.empty()) {
-                m_err << error << '\n';
+            if (const Result<CustomerRecord> read = ReadCustomerFile(*customer); !read) {
+                m_err << read.error().message << '\n';
                 return kExitUnreadable;
             }
             const auto messages = configurator.OpenCustomerFile(*customer);
@@ -293,9 +291,8 @@ class Cli {
         }
         m_out << build->PlainText();
         if (rtf) {
-            std::string error;
-            if (!WriteFileSafely(*rtf, build->rtf, &error)) {
-                m_err << error << '\n';
+            if (const Result<void> written = WriteFileSafely(*rtf, build->rtf); !written) {
+                m_err << written.error().message << '\n';
                 return kExitFailure;
             }
         }

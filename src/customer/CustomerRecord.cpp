@@ -23,20 +23,17 @@ bool CustomerRecord::HasRequiredFields() const {
     return true;
 }
 
-CustomerRecord ReadCustomerFile(const std::string& path, std::string* error) {
+Result<CustomerRecord> ReadCustomerFile(const std::string& path) {
     CustomerRecord record;
     const TIniFile ini(path);
-    if (!ini.Readable()) {
-        if (error)
-            *error = ini.ReadError();
-        return record;
-    }
+    if (!ini.Readable())
+        return Error{ini.ReadError()};
     for (int f = 0; f < CustomerRecord::kFieldCount; ++f)
         record.fields[f] = ini.ReadString(kSection, kKeys[f], "");
     return record;
 }
 
-bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, std::string* error) {
+Result<void> WriteCustomerFile(const std::string& path, const CustomerRecord& record) {
     // All nine keys in one change of the file: a failure half-way must not leave a record
     // that is neither the old order nor the new one.
     std::vector<std::pair<std::string, std::string>> values;
@@ -44,5 +41,5 @@ bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, st
     for (int f = 0; f < CustomerRecord::kFieldCount; ++f)
         values.emplace_back(kKeys[f], record.fields[f]);
     TIniFile ini(path);
-    return ini.WriteStrings(kSection, values, error);
+    return ini.WriteStrings(kSection, values);
 }

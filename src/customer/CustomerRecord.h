@@ -3,6 +3,8 @@
 #include <array>
 #include <string>
 
+#include "platform/Result.h"
+
 // The customer data of an order, as the customer file stores it.
 struct CustomerRecord {
     enum Field { Company1, Company2, Name1, Name2, Street, City, Ident1, Ident2, Code, kFieldCount };
@@ -25,10 +27,9 @@ inline constexpr const char* kMissingCustomerFieldsText =
     "At least Company1, Name1, Street and City should be entered!";
 
 // Reads section Data of a customer file; missing keys, section or file give empty texts.
-// An unreadable file (a folder, no permission) sets *error to a message naming it.
-CustomerRecord ReadCustomerFile(const std::string& path, std::string* error = nullptr);
+// An unreadable file (a folder, no permission) is an error naming it.
+Result<CustomerRecord> ReadCustomerFile(const std::string& path);
 
 // Writes the nine keys into section Data in one change, keeping every other line of an
-// existing file. Returns false with a message naming the file when it cannot be written;
-// the file is then as it was.
-bool WriteCustomerFile(const std::string& path, const CustomerRecord& record, std::string* error);
+// existing file. When it cannot be written the error names the file, and the file is as it was.
+Result<void> WriteCustomerFile(const std::string& path, const CustomerRecord& record);

@@ -149,7 +149,9 @@ std::string SpecialFileReason(const std::string& path) {
     return "it is " + SpecialFileKind(st.st_mode) + ", not a regular file";
 }
 
-bool WriteFileSafely(const std::string& path, std::string_view content, std::string* error) {
+namespace {
+
+bool WriteReplacing(const std::string& path, std::string_view content, std::string* error) {
     const auto failWith = [&](const std::string& reason) {
         if (error) {
             *error = "Cannot write \"" + path + "\": " + reason;
@@ -238,6 +240,15 @@ bool WriteFileSafely(const std::string& path, std::string_view content, std::str
         ::close(dirFd);
     }
     return true;
+}
+
+} // namespace
+
+Result<void> WriteFileSafely(const std::string& path, std::string_view content) {
+    std::string error;
+    if (!WriteReplacing(path, content, &error))
+        return Error{error};
+    return {};
 }
 
 std::string TooLargeReason(std::size_t limit) {

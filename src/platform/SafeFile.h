@@ -4,15 +4,17 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Result.h"
+
 // Replaces the file's content in one step: the bytes go to a private temporary file in the
 // same folder, which then takes the file's place by rename, so a failure leaves the old file
 // whole. Where that cannot keep what the user has (a file with several hard links) or no
 // temporary file may be created beside an existing, writable file (a locked folder), the
 // file is rewritten in place and its old content put back if the write fails. A symbolic
 // link is written through, a dangling one creates its target. A read-only file stays
-// read-only: writing it fails, as does writing a folder, a FIFO or a device. On failure
-// returns false and sets *error to a message naming the file.
-bool WriteFileSafely(const std::string& path, std::string_view content, std::string* error);
+// read-only: writing it fails, as does writing a folder, a FIFO or a device. The error
+// names the file and the reason.
+Result<void> WriteFileSafely(const std::string& path, std::string_view content);
 
 enum class ReadStatus { Ok, Missing, Failed };
 

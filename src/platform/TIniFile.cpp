@@ -442,13 +442,9 @@ std::string TIniFile::ComposeWrite(std::string_view section, std::string_view ke
     return content;
 }
 
-bool TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value,
-                           std::string* error) {
+Result<void> TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const auto fail = [&](const std::string& reason) {
-        if (error) {
-            *error = "Cannot write \"" + m_path + "\": " + reason;
-        }
-        return false;
+        return Error{"Cannot write \"" + m_path + "\": " + reason};
     };
     section = Trim(section);
     key = Trim(key);
@@ -470,30 +466,26 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     if (content.size() > kMaxFileSize) {
         return fail(TooLargeReason(kMaxFileSize));
     }
-    if (!WriteFileSafely(m_path, content, error)) {
-        return false;
+    if (Result<void> written = WriteFileSafely(m_path, content); !written) {
+        return written;
     }
     m_data = std::move(content);
     Parse();
-    return true;
+    return {};
 }
 
-bool TIniFile::WriteInteger(std::string_view section, std::string_view key, int value, std::string* error) {
-    return WriteString(section, key, std::to_string(value), error);
+Result<void> TIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
+    return WriteString(section, key, std::to_string(value));
 }
 
-bool TIniFile::WriteBool(std::string_view section, std::string_view key, bool value, std::string* error) {
-    return WriteString(section, key, value ? "1" : "0", error);
+Result<void> TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+    return WriteString(section, key, value ? "1" : "0");
 }
 
-bool TIniFile::WriteStrings(std::string_view section,
-                            const std::vector<std::pair<std::string, std::string>>& values,
-                            std::string* error) {
+Result<void> TIniFile::WriteStrings(std::string_view section,
+                                    const std::vector<std::pair<std::string, std::string>>& values) {
     const auto fail = [&](const std::string& reason) {
-        if (error) {
-            *error = "Cannot write \"" + m_path + "\": " + reason;
-        }
-        return false;
+        return Error{"Cannot write \"" + m_path + "\": " + reason};
     };
     section = Trim(section);
     for (const auto& [key, value] : values) {
@@ -525,9 +517,9 @@ bool TIniFile::WriteStrings(std::string_view section,
         m_data = std::move(content);
         Parse();
     }
-    if (!WriteFileSafely(m_path, m_data, error)) {
+    if (Result<void> written = WriteFileSafely(m_path, m_data); !written) {
         restore();
-        return false;
+        return written;
     }
-    return true;
+    return {};
 }

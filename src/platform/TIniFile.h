@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Result.h"
+
 // Profile-file access on a plain 8-bit text file, with the semantics the program's
 // data files were written for: case-insensitive section and key names, the first of
 // two equal keys counts, blanks around names and values dropped, one pair of double
@@ -40,21 +42,18 @@ class TIniFile {
     std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
     bool SectionExists(std::string_view section) const;
 
-    // Replace the key's value, or add the key (and the section). On failure returns
-    // false and sets *error to a message that names the file; the file is unchanged.
+    // Replace the key's value, or add the key (and the section). On failure the error names
+    // the file and the file is unchanged.
     // CR and LF in the value become blanks. A value that would not read back as given
     // (blanks at an end, or enclosed in quotes) is written in a pair of quotes.
-    bool WriteString(std::string_view section, std::string_view key, std::string_view value,
-                     std::string* error = nullptr);
-    bool WriteInteger(std::string_view section, std::string_view key, int value,
-                      std::string* error = nullptr);
-    bool WriteBool(std::string_view section, std::string_view key, bool value, std::string* error = nullptr);
+    Result<void> WriteString(std::string_view section, std::string_view key, std::string_view value);
+    Result<void> WriteInteger(std::string_view section, std::string_view key, int value);
+    Result<void> WriteBool(std::string_view section, std::string_view key, bool value);
     // Replaces or adds every key of the list in one section in one change of the file:
-    // all of them are stored, or (on failure, with *error set) the file is unchanged.
+    // all of them are stored, or (on failure) the file is unchanged.
     // Names and values follow WriteString's rules; of a key listed twice the last value counts.
-    bool WriteStrings(std::string_view section,
-                      const std::vector<std::pair<std::string, std::string>>& values,
-                      std::string* error = nullptr);
+    Result<void> WriteStrings(std::string_view section,
+                              const std::vector<std::pair<std::string, std::string>>& values);
 
     // Parses an integer the way ReadInteger does; false when the text is not one.
     static bool ParseInteger(std::string_view text, int& value);

@@ -418,10 +418,9 @@ TEST(HostileCustomerFile, ReadsGiveTheRecordOrEmptyTexts) {
     };
     for (const auto& c : cases) {
         TempDir dir;
-        std::string error;
-        const CustomerRecord record = ReadCustomerFile(dir.write("order.CST", c.text), &error);
-        EXPECT_EQ(error, "") << c.name;
-        EXPECT_EQ(record[CustomerRecord::Name1], c.name1) << c.name;
+        const Result<CustomerRecord> record = ReadCustomerFile(dir.write("order.CST", c.text));
+        ASSERT_TRUE(record.has_value()) << c.name << ": " << record.error().message;
+        EXPECT_EQ((*record)[CustomerRecord::Name1], c.name1) << c.name;
     }
 }
 
@@ -473,8 +472,8 @@ TEST_F(HostilePermissions, UnreadableFilesGiveAMessageNamingThem) {
 
     for (const std::string& path : {folder, locked, fifo}) {
         const std::string problem = AsUnprivilegedUser([&]() -> std::string {
-            std::string error;
-            ReadCustomerFile(path, &error);
+            const Result<CustomerRecord> read = ReadCustomerFile(path);
+            const std::string error = read ? std::string("read") : read.error().message;
             if (error.find("\"" + path + "\"") == std::string::npos)
                 return "ReadCustomerFile: " + error;
             Configurator configurator;
@@ -514,9 +513,10 @@ TEST_F(HostilePermissions, RefusedWritesNameTheFileAndChangeNothing) {
     for (const std::string& path : {readOnlyCustomer, folderCustomer, inLockedFolder, inMissingFolder}) {
         const auto before = FolderListing(dir.path());
         const std::string problem = AsUnprivilegedUser([&]() -> std::string {
-            std::string error;
-            if (::WriteCustomerFile(path, record, &error))
+            const Result<void> written = ::WriteCustomerFile(path, record);
+            if (written)
                 return "WriteCustomerFile succeeded";
+            const std::string& error = written.error().message;
             if (error.find("\"" + path + "\"") == std::string::npos)
                 return "WriteCustomerFile: " + error;
             Configurator configurator;
@@ -654,8 +654,8 @@ TEST(HostileWrites, WritesIntoDamagedFilesKeepEveryOtherByte) {
         TempDir dir;
         const std::string path = dir.write("settings.ini", c.text);
         TIniFile ini(path);
-        std::string error;
-        ASSERT_TRUE(ini.WriteString("Data", "Name1", "Jones", &error)) << c.name << ": " << error;
+        const Result<void> written = ini.WriteString("Data", "Name1", "Jones");
+        ASSERT_TRUE(written.has_value()) << c.name << ": " << written.error().message;
         const std::string after = ReadFileBytes(path);
         EXPECT_TRUE(after.starts_with(c.text)) << c.name;
         EXPECT_EQ(TIniFile(path).ReadString("Data", "Name1", ""), "Jones") << c.name;

@@ -105,9 +105,9 @@ TEST(SettingsStore, AFolderInPlaceOfTheFileLeavesTheCatalogueValues) {
     EXPECT_TRUE(loaded.showPrices);
 
     // Writing there fails with a message that names the file, and nothing else changes.
-    std::string error;
-    EXPECT_FALSE(store.WriteBool("ShowPrices", false, &error));
-    EXPECT_NE(error.find(user), std::string::npos) << error;
+    const Result<void> written = store.WriteBool("ShowPrices", false);
+    ASSERT_FALSE(written.has_value());
+    EXPECT_NE(written.error().message.find(user), std::string::npos) << written.error().message;
     EXPECT_TRUE(fs::is_directory(user));
     EXPECT_EQ(ReadFileBytes(catalogue), kCatalogue);
 }
@@ -119,9 +119,8 @@ TEST(SettingsStore, PerUserWritesMakeAPrivateFolderAndLeaveTheCatalogue) {
     SettingsStore store(catalogue, user, true);
     EXPECT_EQ(store.target(), user);
 
-    std::string error;
-    ASSERT_TRUE(store.WriteBool("ShowPrices", false, &error)) << error;
-    ASSERT_TRUE(store.WriteInteger("OSStdLanguage", 5, &error)) << error;
+    ASSERT_TRUE(store.WriteBool("ShowPrices", false).has_value());
+    ASSERT_TRUE(store.WriteInteger("OSStdLanguage", 5).has_value());
     EXPECT_EQ(ReadFileBytes(catalogue), kCatalogue);
     EXPECT_EQ(TIniFile(user).ReadString("General", "ShowPrices", ""), "0");
     EXPECT_FALSE(store.ReadBool("ShowPrices", true));
@@ -138,8 +137,9 @@ TEST(SettingsStore, PerUserWritesMakeAPrivateFolderAndLeaveTheCatalogue) {
     // A file where the folder should be: the write fails and names the settings file.
     const std::string blocked = dir.write("plain", "x") + "/vk72-configurator/settings.ini";
     SettingsStore nowhere(catalogue, blocked, true);
-    EXPECT_FALSE(nowhere.WriteBool("ShowPrices", true, &error));
-    EXPECT_NE(error.find(blocked), std::string::npos) << error;
+    const Result<void> refused = nowhere.WriteBool("ShowPrices", true);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_NE(refused.error().message.find(blocked), std::string::npos) << refused.error().message;
 }
 
 TEST(SettingsStore, AWritableCatalogueKeepsItsSettingsAndNoUserFileIsMade) {
@@ -149,8 +149,7 @@ TEST(SettingsStore, AWritableCatalogueKeepsItsSettingsAndNoUserFileIsMade) {
     SettingsStore store(catalogue, user);
     ASSERT_TRUE(SettingsStore::CanReplace(catalogue));
     EXPECT_FALSE(store.perUser());
-    std::string error;
-    ASSERT_TRUE(store.WriteBool("ShowPrices", false, &error)) << error;
+    ASSERT_TRUE(store.WriteBool("ShowPrices", false).has_value());
     EXPECT_EQ(TIniFile(catalogue).ReadString("General", "ShowPrices", ""), "0");
     EXPECT_FALSE(fs::exists(dir.path() / "cfg"));
 

@@ -46,11 +46,10 @@ ino_t Inode(const std::string& path) {
 
 // Empty when the file holds the new record and still the old file's other lines.
 std::string SavedProblem(const std::string& path, bool hadOldFile) {
-    std::string error;
-    const CustomerRecord read = ReadCustomerFile(path, &error);
-    if (!error.empty())
-        return error;
-    if (read.fields != NewRecord().fields)
+    const Result<CustomerRecord> read = ReadCustomerFile(path);
+    if (!read)
+        return read.error().message;
+    if (read->fields != NewRecord().fields)
         return "the file does not hold the new record";
     if (hadOldFile && ReadFileBytes(path).find("[Notes]\nseen=yes\n") == std::string::npos)
         return "other lines were lost";
@@ -71,8 +70,8 @@ struct SaveCase {
 };
 
 std::string Write(const std::string& path, const CustomerRecord& record) {
-    std::string error;
-    return WriteCustomerFile(path, record, &error) ? "saved" : error;
+    const Result<void> written = WriteCustomerFile(path, record);
+    return written ? "saved" : written.error().message;
 }
 
 TEST(HostileSave, EachCaseSavesWholeOrKeepsTheOldFile) {
@@ -271,11 +270,12 @@ TEST(HostileSave, FullDiskKeepsTheOldFile) {
                 if (out)
                     std::fclose(out);
             }
-            std::string error;
             // Larger than a page, so that even a rewrite in place needs new space.
             CustomerRecord large = NewRecord(2047);
             large[CustomerRecord::Company2] = large[CustomerRecord::Street] = std::string(2047, 's');
-            if (WriteCustomerFile(path, large, &error))
+            const Result<void> written = WriteCustomerFile(path, large);
+            const std::string error = written ? std::string() : written.error().message;
+            if (written)
                 problems += name + ": saved on a full disk; ";
             else if (error.find("\"" + path + "\": No space left on device") == std::string::npos)
                 problems += name + ": " + error + "; ";

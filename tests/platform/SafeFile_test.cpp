@@ -46,8 +46,8 @@ TEST(TIniFileWriteStrings, ReplacesAndAddsEveryKeyKeepingTheRest) {
         TempDir dir;
         const std::string path = dir.write("order.CST", c.before);
         TIniFile ini(path);
-        std::string error;
-        ASSERT_TRUE(ini.WriteStrings("Data", c.values, &error)) << c.name << ": " << error;
+        const Result<void> written = ini.WriteStrings("Data", c.values);
+        ASSERT_TRUE(written.has_value()) << c.name << ": " << written.error().message;
         EXPECT_EQ(ReadFileBytes(path), c.after) << c.name;
         // The object holds what is on disk.
         EXPECT_EQ(ini.ReadString("Data", c.values.back().first, "?"),
@@ -61,9 +61,9 @@ TEST(TIniFileWriteStrings, ABadNameWritesNothing) {
     const std::string before = "[Data]\nName1=Old\n";
     const std::string path = dir.write("order.CST", before);
     TIniFile ini(path);
-    std::string error;
-    EXPECT_FALSE(ini.WriteStrings("Data", {{"Name1", "New"}, {"a=b", "x"}}, &error));
-    EXPECT_EQ(error, "Cannot write \"" + path + "\": invalid key name");
+    const Result<void> written = ini.WriteStrings("Data", {{"Name1", "New"}, {"a=b", "x"}});
+    ASSERT_FALSE(written.has_value());
+    EXPECT_EQ(written.error().message, "Cannot write \"" + path + "\": invalid key name");
     EXPECT_EQ(ReadFileBytes(path), before);
     EXPECT_EQ(ini.ReadString("Data", "Name1", ""), "Old");
 }
@@ -81,8 +81,7 @@ TEST(WriteFileSafely, ATemporaryFileLeftBehindIsPrivate) {
         std::signal(SIGXFSZ, SIG_DFL);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        std::string error;
-        WriteFileSafely(path, std::string(8192, 'n'), &error);
+        (void)WriteFileSafely(path, std::string(8192, 'n'));
         return std::string("the write was not stopped");
     });
     EXPECT_EQ(outcome, "the child process failed");
@@ -107,8 +106,8 @@ TEST(WriteFileSafely, AReadOnlyFolderIsWrittenInPlace) {
     const std::string path = dir.write("t.ini", "[General]\nShowPrices=1\n");
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
     TIniFile ini(path);
-    std::string error;
-    EXPECT_TRUE(ini.WriteString("General", "ShowPrices", "0", &error)) << error;
+    const Result<void> written = ini.WriteString("General", "ShowPrices", "0");
+    EXPECT_TRUE(written.has_value()) << written.error().message;
     EXPECT_EQ(ReadFileBytes(path), "[General]\nShowPrices=0\n");
 }
 

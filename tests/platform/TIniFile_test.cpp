@@ -304,8 +304,8 @@ TEST(TIniFileWrite, ChangesOnlyTheKey) {
         TempDir dir;
         const std::string path = c.before ? dir.write("t.ini", *c.before) : dir.file("t.ini");
         TIniFile ini(path);
-        std::string error;
-        ASSERT_TRUE(ini.WriteString(c.section, c.key, c.value, &error)) << c.name << ": " << error;
+        const Result<void> written = ini.WriteString(c.section, c.key, c.value);
+        ASSERT_TRUE(written.has_value()) << c.name << ": " << written.error().message;
         EXPECT_EQ(ReadFileBytes(path), c.after) << c.name;
         EXPECT_EQ(ini.ReadString(c.section, c.key, "DEF"), c.readBack) << c.name;
         EXPECT_EQ(TIniFile(path).ReadString(c.section, c.key, "DEF"), c.readBack) << c.name;
@@ -359,9 +359,9 @@ void ExpectWriteFails(const std::vector<FailCase>& cases) {
             path = dir.file("none/t.ini");
         }
         TIniFile ini(path);
-        std::string error;
-        EXPECT_FALSE(ini.WriteString(c.section, c.key, "0", &error)) << c.name;
-        EXPECT_EQ(error, "Cannot write \"" + path + "\": " + c.reason) << c.name;
+        const Result<void> written = ini.WriteString(c.section, c.key, "0");
+        ASSERT_FALSE(written.has_value()) << c.name;
+        EXPECT_EQ(written.error().message, "Cannot write \"" + path + "\": " + c.reason) << c.name;
         EXPECT_EQ(ReadFileBytes(dir.file("t.ini")), original) << c.name;
         EXPECT_EQ(FolderListing(dir.path()), std::vector<std::string>{"t.ini"}) << c.name;
         if (c.setup == Setup::ReadOnlyFile) {

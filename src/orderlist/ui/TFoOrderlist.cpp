@@ -237,9 +237,8 @@ void TFoOrderlist::SaveButtonClick() {
         return;
     if (fileName.find('.') == std::string::npos)
         path += ".rtf";
-    std::string error;
-    if (!WriteFileSafely(path, m_rtf, &error)) {
-        m_presenter.Show(Message::Error(error), this);
+    if (const Result<void> written = WriteFileSafely(path, m_rtf); !written) {
+        m_presenter.Show(Message::Error(written.error().message), this);
         return;
     }
     if (m_core.OrderListSaved(path))
