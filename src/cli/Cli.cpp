@@ -8,9 +8,11 @@
 #include "app/Configurator.h"
 #include "cli/Lint.h"
 #include "config/ConfigurationCheck.h"
+#include "idcode/IDCode.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "platform/TIniFile.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -122,12 +124,6 @@ std::string DefaultCatalogue() {
     return paths::ResolveCaseInsensitive(folder + "KITBUILDER.INI");
 }
 
-std::string Upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
 class Cli {
   public:
     Cli(std::ostream& out, std::ostream& err) : m_out(out), m_err(err) {}
@@ -228,8 +224,8 @@ class Cli {
     int Decode(Configurator& configurator, std::string code) {
         // The ID-code dialog turns every letter into a capital; so does this command. A code
         // given without its prefix gets it.
-        code = Upper(code);
-        if (code.size() == kIDCodeLength)
+        code = CapitalizeCode(code);
+        if (CharacterCount(code) == kIDCodeLength)
             code = kIDCodePrefix + code;
         if (auto failure = configurator.ApplyIDCode(code)) {
             PrintReport(configurator, m_out);
@@ -242,7 +238,7 @@ class Cli {
             m_err << build.error << '\n';
             return kExitFailure;
         }
-        if (Upper(build.list.code) != Upper(code)) {
+        if (CapitalizeCode(build.list.code) != code) {
             m_err << kCodeMismatchText << '\n';
             return kExitFailure;
         }
@@ -289,7 +285,7 @@ class Cli {
                 return kExitFailure;
         }
         if (code) {
-            if (auto failure = configurator.ApplyIDCode(Upper(*code))) {
+            if (auto failure = configurator.ApplyIDCode(CapitalizeCode(*code))) {
                 m_err << failure->text << '\n';
                 return kExitFailure;
             }

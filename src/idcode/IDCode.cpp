@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "catalogue/PartTable.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -93,15 +94,17 @@ bool EncodeAll(Encoder& encoder, const Selections& selections) {
 }
 
 // Character code minus that of "1", wrapped to a signed byte: "1" is the first entry,
-// "0" and the bytes from 177 on fall below it.
-int ListPosition(char c) {
-    return static_cast<std::int8_t>(static_cast<unsigned char>(c) - '1');
+// "0" falls below it. A character beyond ASCII counts as DEL, past every entry like a letter.
+int ListPosition(char32_t c) {
+    const auto byte = static_cast<unsigned char>(c < 0x80 ? c : 0x7F);
+    return static_cast<std::int8_t>(static_cast<unsigned char>(byte - '1'));
 }
 
 // Selects the first entry whose part has exactly this one-character Index; without one
 // the selection stays as it is.
-void SelectByMatch(Group group, char c, const PartTable& parts, SelectionSink& sink) {
-    const std::string wanted(1, c);
+void SelectByMatch(Group group, char32_t c, const PartTable& parts, SelectionSink& sink) {
+    std::string wanted;
+    AppendUtf8(wanted, c);
     const auto& items = sink.CurrentSelections()[group].items;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Part* part = parts.ByDescription(items[i]);
@@ -129,14 +132,16 @@ EncodedCode EncodeIDCode(const Selections& selections, const PartTable& parts) {
 std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts, SelectionSink& sink) {
     if (prefixedCode.empty())
         return {};
-    if (prefixedCode.size() < kIDCodeDecodedLength)
+    // Places count characters, so a character beyond ASCII takes one place like any other.
+    const std::u32string characters = ToCodePoints(prefixedCode);
+    if (characters.size() < kIDCodeDecodedLength)
         return "The ID code \"" + prefixedCode + "\" is too short: it needs " +
                std::to_string(kIDCodeDecodedLength) + " characters (\"" + kIDCodePrefix +
-               "\" and the code up to the cable length), but has " + std::to_string(prefixedCode.size()) +
+               "\" and the code up to the cable length), but has " + std::to_string(characters.size()) +
                ". Nothing was changed.";
 
     // Characters of the prefixed code, counted from 1.
-    auto at = [&prefixedCode](std::size_t n) { return prefixedCode[n - 1]; };
+    auto at = [&characters](std::size_t n) { return characters[n - 1]; };
     constexpr std::size_t kPrefixLength = 5;
 
     sink.SetRadioIndex(Group::Housing, ListPosition(at(6)));
@@ -156,7 +161,7 @@ std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts
     for (int n = 1; n <= 10; ++n)
         sink.SetListIndex(Slot(n), 0);
     for (int n = 1; n <= 10; ++n) {
-        const char c = at(kPrefixLength + SlotPlace(n));
+        const char32_t c = at(kPrefixLength + SlotPlace(n));
         if (c != '0')
             SelectByMatch(Slot(n), c, parts, sink);
     }
@@ -164,4 +169,13 @@ std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts
     SelectByMatch(Group::Display, at(30), parts, sink);
     SelectByMatch(Group::HMICable, at(31), parts, sink);
     return {};
+}
+
+std::string CapitalizeCode(std::string_view code) {
+    std::string capitals(code);
+    for (char& c : capitals) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return capitals;
 }

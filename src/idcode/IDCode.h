@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "config/Selections.h"
 
@@ -38,3 +39,7 @@ class SelectionSink {
 // naming the code when it is too short to decode (then nothing is changed). An empty code
 // changes nothing and is no error.
 std::string DecodeIDCode(const std::string& prefixedCode, const PartTable& parts, SelectionSink& sink);
+
+// The code as the ID-code dialog and the companion take it: letters in capitals. Codes are
+// ASCII, so only ASCII letters change; any other character stays and fits no entry.
+std::string CapitalizeCode(std::string_view code);

@@ -1,6 +1,7 @@
 #include "platform/TIniFile.h"
 
 #include "platform/SafeFile.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <bit>
@@ -152,6 +153,7 @@ TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
         m_data.clear();
         m_readError = "Cannot read \"" + m_path + "\": " + reason;
     }
+    m_data = FileTextFromUtf16(std::move(m_data));
     Parse();
 }
 
@@ -273,7 +275,9 @@ std::string TIniFile::CleanValue(std::string_view raw) {
     if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"') {
         raw = raw.substr(1, raw.size() - 2);
     }
-    return std::string(raw.substr(0, kMaxValueLength));
+    // Values are text: decoded on their own and cut by characters, never inside one.
+    const std::string text = DecodeText(raw);
+    return std::string(CutToCharacters(text, kMaxValueLength));
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
@@ -417,11 +421,11 @@ bool TIniFile::WriteString(std::string_view section, std::string_view key, std::
     if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
         return fail(reason);
     }
-    m_data = std::move(data);
+    m_data = FileTextFromUtf16(std::move(data));
     m_readError.clear();
     Parse();
 
-    std::string content = ComposeWrite(section, key, ValueToWrite(value));
+    std::string content = ComposeWrite(section, key, ValueToWrite(EncodeForFile(value)));
     if (content.size() > kMaxFileSize) {
         return fail(ErrorText(EFBIG));
     }

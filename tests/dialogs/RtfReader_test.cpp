@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 #include "orderlist/RtfWriter.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -12,35 +13,32 @@
 namespace {
 
 // A paragraph as "<left indent, first line indent>[tab stops]text", formatted runs as "{flags:text}" with
-// flags b, i, u; paragraphs joined by '|'.
+// flags b, i, u, s; paragraphs joined by '|'.
 std::string Describe(const RtfDocument& document) {
     std::string text;
     for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
         const RtfParagraph& paragraph = document.paragraphs[p];
+        const RtfParagraphFormat& format = document.Format(paragraph);
         if (p > 0)
             text += '|';
-        if (paragraph.leftIndentTwips != 0 || paragraph.firstLineIndentTwips != 0)
-            text += "<" + std::to_string(paragraph.leftIndentTwips) + " " +
-                    std::to_string(paragraph.firstLineIndentTwips) + ">";
-        if (!paragraph.tabStopsTwips.empty()) {
+        if (format.leftIndentTwips != 0 || format.firstLineIndentTwips != 0)
+            text += "<" + std::to_string(format.leftIndentTwips) + " " +
+                    std::to_string(format.firstLineIndentTwips) + ">";
+        const std::vector<int>& stops = document.TabStops(paragraph);
+        if (!stops.empty()) {
             text += '[';
-            for (std::size_t t = 0; t < paragraph.tabStopsTwips.size(); ++t)
-                text += (t > 0 ? " " : "") + std::to_string(paragraph.tabStopsTwips[t]);
+            for (std::size_t t = 0; t < stops.size(); ++t)
+                text += (t > 0 ? " " : "") + std::to_string(stops[t]);
             text += ']';
         }
-        for (const RtfRun& run : paragraph.runs) {
-            const std::string flags =
-                std::string(run.bold ? "b" : "") + (run.italic ? "i" : "") + (run.underline ? "u" : "");
-            text += flags.empty() ? run.text : "{" + flags + ":" + run.text + "}";
+        for (const RtfRun& run : document.Runs(paragraph)) {
+            const RtfCharFormat& f = document.Format(run);
+            const std::string flags = std::string(f.bold ? "b" : "") + (f.italic ? "i" : "") +
+                                      (f.underline ? "u" : "") + (f.strike ? "s" : "");
+            const std::string runText(document.Text(run));
+            text += flags.empty() ? runText : "{" + flags + ":" + runText + "}";
         }
     }
-    return text;
-}
-
-std::string ParagraphText(const RtfParagraph& paragraph) {
-    std::string text;
-    for (const RtfRun& run : paragraph.runs)
-        text += run.text;
     return text;
 }
 
@@ -69,7 +67,9 @@ TEST_P(RtfRoundTrip, ReadsBackEveryCellWithTabStopsFontAndHeading) {
         {"Order number", "Type", "Description", "Price", "Qty"},
         {"VK72-1000", "Housing", "Stainless steel housing, IP69K", "1250,50", "1"},
         {"5000", "OS", "Operating system, german", "100", "1"},
-        {"S2", "CAN", "Schnittstelle f\xE4r CAN {2.0B}", "20", "1"},
+        {"S2", "CAN",
+         "Schnittstelle f\u00fcr CAN {2.0B} \u2013 \u20ac 5, Dvo\u0159\u00e1k \u5317\u4eac \U0001F600", "20",
+         "1"},
         {"", "", "", "", ""},
         {"", "", "Back\\slash and 100% \t tab", "", ""},
         {"Total", "", "", "3120,5", ""},
@@ -85,17 +85,19 @@ TEST_P(RtfRoundTrip, ReadsBackEveryCellWithTabStopsFontAndHeading) {
     EXPECT_EQ(result.document.fontHalfPoints, style.fontHalfPoints);
     ASSERT_EQ(result.document.paragraphs.size(), rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const RtfParagraph& paragraph = result.document.paragraphs[r];
+        const RtfDocument& document = result.document;
+        const RtfParagraph& paragraph = document.paragraphs[r];
         std::string expected;
         for (const std::string& cell : rows[r])
             expected += cell + "\t";
-        EXPECT_EQ(ParagraphText(paragraph), expected) << "row " << r;
-        EXPECT_EQ(paragraph.tabStopsTwips, GetParam().tabStopsTwips) << "row " << r;
+        EXPECT_EQ(document.Text(paragraph), expected) << "row " << r;
+        EXPECT_EQ(document.TabStops(paragraph), GetParam().tabStopsTwips) << "row " << r;
         const bool heading = r == 0 && style.headingBoldUnderlined;
-        for (const RtfRun& run : paragraph.runs) {
-            EXPECT_EQ(run.bold, heading) << "row " << r << " run \"" << run.text << "\"";
-            EXPECT_EQ(run.underline, heading) << "row " << r << " run \"" << run.text << "\"";
-            EXPECT_FALSE(run.italic) << "row " << r;
+        for (const RtfRun& run : document.Runs(paragraph)) {
+            EXPECT_EQ(document.Format(run).bold, heading)
+                << "row " << r << " run \"" << document.Text(run) << "\"";
+            EXPECT_EQ(document.Format(run).underline, heading) << "row " << r;
+            EXPECT_FALSE(document.Format(run).italic) << "row " << r;
         }
     }
 }
@@ -124,17 +126,17 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "{\\rtf1\\b a\\b0 b\\ul c\\ul0 d\\ul e\\ulnone f\\i\\b1 g\\plain h\\i1 j\\i0 k}",
          "{b:a}b{u:c}d{u:e}f{bi:g}h{i:j}k"},
         {"other underline kinds", "{\\rtf1\\ulw a\\ulnone b\\uldb c\\par}", "{u:a}b{u:c}"},
-        {"unicode with one fallback", "{\\rtf1\\uc1 Price \\u8364E 5\\par}", "Price ? 5"},
-        {"unicode Latin-1 and its fallback byte", "{\\rtf1\\uc1 K\\u228\\'e4se\\par}", "K\xE4se"},
-        {"unicode with two fallbacks", "{\\rtf1\\uc2 \\u8364\\'80\\'81x\\par}", "?x"},
-        {"no fallback", "{\\rtf1\\uc0\\u228 x\\par}", "\xE4x"},
-        {"negative unicode", "{\\rtf1\\u-3913?x\\par}", "?x"},
-        {"fallback ends with the group", "{\\rtf1{\\uc3\\u8364}abc\\par}", "?abc"},
-        {"fallback counts a control word", "{\\rtf1\\u8364\\tab x\\par}", "?x"},
-        {"hex escape", "{\\rtf1 K\\'e4se \\'C4\\par}", "K\xE4se \xC4"},
+        {"unicode with one fallback", "{\\rtf1\\uc1 Price \\u8364E 5\\par}", "Price \u20ac 5"},
+        {"unicode Latin-1 and its fallback byte", "{\\rtf1\\uc1 K\\u228\\'e4se\\par}", "K\u00e4se"},
+        {"unicode with two fallbacks", "{\\rtf1\\uc2 \\u8364\\'80\\'81x\\par}", "\u20acx"},
+        {"no fallback", "{\\rtf1\\uc0\\u228 x\\par}", "\u00e4x"},
+        {"negative unicode", "{\\rtf1\\u-3913?x\\par}", "\uf0b7x"},
+        {"fallback ends with the group", "{\\rtf1{\\uc3\\u8364}abc\\par}", "\u20acabc"},
+        {"fallback counts a control word", "{\\rtf1\\u8364\\tab x\\par}", "\u20acx"},
+        {"hex escape", "{\\rtf1 K\\'e4se \\'C4 \\'80\\'93\\'9f\\par}", "K\u00e4se \u00c4 \u20ac\u201c\u0178"},
         {"broken hex escapes", "{\\rtf1 a\\'g1b\\'4x\\par}", "ag1bx"},
         {"control symbols", "{\\rtf1 a\\\\b\\{c\\}d\\~e\\-f\\_g\\par}",
-         "a\\b{c}d\xA0"
+         "a\\b{c}d\u00a0"
          "ef-g"},
         {"skipped destinations",
          "{\\rtf1{\\info{\\title Secret}{\\author Me}}{\\colortbl;\\red255\\green0\\blue0;}"
@@ -151,8 +153,8 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "plain\\par\\li-5\\fi-99999 x\\par}",
          "<284 -284>[284]-\titem|<284 -284>[284]next|<0 360>plain|<0 -31680>x"},
         {"bullet text keeps the paragraph's tab stops",
-         "{\\rtf1\\pard\\tx360{\\listtext\\pard\\plain \\'b7\\tab}Item\\par}", "[360]\xB7\tItem"},
-        {"paragraph breaks", "{\\rtf1 one\\line two\r\n\\par\\par three}", "one|two||three"},
+         "{\\rtf1\\pard\\tx360{\\listtext\\pard\\plain \\'b7\\tab}Item\\par}", "[360]\u00b7\tItem"},
+        {"paragraph breaks", "{\\rtf1 one\\line two\r\n\\par\\par three\\page four}", "one\ntwo||three|four"},
         {"escaped line end is a paragraph", "{\\rtf1 one\\\ntwo}", "one|two"},
         {"one blank ends a control word", "{\\rtf1\\fs20 100 pieces\\b  two\\b0\\par}", "100 pieces{b: two}",
          "", 20},
@@ -162,7 +164,9 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "{\\rtf1 a\tb\x01"
          "c\\par}",
          "a\tbc"},
-        {"quotes and dashes", "{\\rtf1\\ldblquote a\\rdblquote \\endash  b\\par}", "\"a\"- b"},
+        {"quotes and dashes",
+         "{\\rtf1\\ldblquote a\\rdblquote \\endash  b\\emdash\\lquote c\\rquote\\bullet\\par}",
+         "\u201ca\u201d\u2013 b\u2014\u2018c\u2019\u2022"},
         {"font table with several fonts",
          "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}{\\f1\\fswiss\\fcharset0 "
          "Arial;}"
@@ -175,12 +179,12 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "Helvetica", 28},
         {"font of most of the text",
          "{\\rtf1{\\fonttbl{\\f0 Symbol;}{\\f1 Arial;}}{\\f0\\fs16 \\'b7}\\f1 Long text here\\par}",
-         "\xB7Long text here", "Arial"},
+         "\u00b7Long text here", "Arial"},
         {"unknown font number", "{\\rtf1\\deff0{\\fonttbl{\\f0 Tahoma;}}\\f7 x\\par}", "x", "Tahoma"},
         {"plain returns to the default font and size",
          "{\\rtf1\\deff0{\\fonttbl{\\f0 Tahoma;}{\\f1 Arial;}}\\f1\\fs40 a\\plain bcd\\par}", "abcd",
          "Tahoma"},
-        {"huge numbers", "{\\rtf1\\fs99999999999999999999 x\\u-99999999999 y\\par}", "x?", "", 3276},
+        {"huge numbers", "{\\rtf1\\fs99999999999999999999 x\\u-99999999999 y\\par}", "x\ufffd", "", 3276},
         {"unclosed groups", "{\\rtf1{\\b abc", "{b:abc}"},
         {"extra closing braces", "{\\rtf1 a}}}b", "a"},
         {"trailing backslash", "{\\rtf1 a\\", "a"},
@@ -247,13 +251,14 @@ TEST(RtfReader, GarbageNeverBreaksTheReader) {
         }
         const RtfReadResult result = ReadRtf(input);
         EXPECT_EQ(result.ok, input.starts_with("{\\rtf")) << n;
-        for (const RtfParagraph& paragraph : result.document.paragraphs) {
-            EXPECT_LE(paragraph.tabStopsTwips.size(), 64u) << n;
-            for (const RtfRun& run : paragraph.runs) {
-                EXPECT_FALSE(run.text.empty()) << n;
-                for (const char c : run.text)
-                    EXPECT_TRUE(static_cast<unsigned char>(c) >= 32 || c == '\t') << n << ": byte " << int(c);
-            }
+        const RtfDocument& document = result.document;
+        EXPECT_TRUE(IsValidUtf8(document.text)) << n;
+        for (const unsigned char c : document.text)
+            EXPECT_TRUE(c >= 32 || c == '\t' || c == '\n') << n << ": byte " << int(c);
+        for (const RtfParagraph& paragraph : document.paragraphs) {
+            EXPECT_LE(document.TabStops(paragraph).size(), 64u) << n;
+            for (const RtfRun& run : document.Runs(paragraph))
+                EXPECT_FALSE(document.Text(run).empty()) << n;
         }
     }
 }

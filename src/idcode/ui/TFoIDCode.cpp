@@ -11,6 +11,7 @@
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
+#include "idcode/IDCode.h"
 
 TFoIDCode* FoIDCode = nullptr;
 
@@ -22,16 +23,9 @@ constexpr std::array<int, 5> kBoxLengths{5, 5, 5, 5, 3};
 constexpr const char* kCodeMismatchText =
     "The ID-Code you entered does not describe a correct configuration of VK72! \nPlease check your input.";
 
-// Capitals where the capital is still one 8-bit character: the core keeps a code
-// character as one Latin-1 byte ("ÿ" stays, its capital lies outside Latin-1).
-QString UpperLatin1(const QString& text) {
-    QString upper = text;
-    for (QChar& c : upper) {
-        const QChar capital = c.toUpper();
-        if (capital.unicode() <= 0xFF || c.unicode() > 0xFF)
-            c = capital;
-    }
-    return upper;
+// Capitals made by the core, as the companion makes them.
+QString Capitals(const QString& text) {
+    return ToQ(CapitalizeCode(FromQ(text)));
 }
 
 // Turns every typed letter into its capital; the length stays, so the cursor keeps its place.
@@ -39,7 +33,7 @@ class UpperCaseValidator : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        input = UpperLatin1(input);
+        input = Capitals(input);
         return Acceptable;
     }
 };
@@ -182,7 +176,7 @@ void TFoIDCode::BitBtn1Click() {
     } else if (const OrderListBuild build = m_core.BuildOrderlist(); !build.ok) {
         // The code left a group without a selection, so it cannot stand for a configuration.
         m_presenter.Show(Message::Error(build.error), this);
-    } else if (UpperLatin1(ToQ(build.list.code)) != UpperLatin1(typed)) {
+    } else if (ToQ(CapitalizeCode(build.list.code)) != Capitals(typed)) {
         m_presenter.Show(Message::Error(kCodeMismatchText), this);
     }
     accept();
