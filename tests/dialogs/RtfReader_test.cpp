@@ -294,3 +294,176 @@ TEST(RtfReader, ReadsFilesAndNamesTheFileInErrors) {
 }
 
 } // namespace
+
+namespace {
+
+// Release notes written as HTML (tests/dialogs/data/release-notes.html) and turned into RTF by
+// LibreOffice Writer (scripts/make-rtf-fixtures.sh): what went in must come out.
+TEST(RtfReader, ReadsReleaseNotesAWordProcessorWrote) {
+    const RtfReadResult result =
+        ReadRtfFile(std::string(KITBUILDER_SOURCE_DIR) + "/tests/dialogs/data/release-notes.rtf");
+    ASSERT_TRUE(result.ok) << result.error;
+    const RtfDocument& document = result.document;
+
+    const struct {
+        std::string text;
+        RtfAlignment alignment;
+    } paragraphs[] = {
+        {"VK72 Configuration Tool 2.1", RtfAlignment::Center},
+        {"Release notes \u2013 \u201cevery character kept\u201d", RtfAlignment::Center},
+        {"Customer names such as Dvo\u0159\u00e1k, \u0141\u00f3d\u017a and \u5317\u4eac are kept, and prices "
+         "show the "
+         "\u20ac sign.",
+         RtfAlignment::Left},
+        {"Right aligned, 9 pt", RtfAlignment::Right},
+        {"Justified text: underlined, struck through, italic and bold italic \u2014 with an em dash.",
+         RtfAlignment::Justify},
+        {"Indented by one inch, in a fixed-width font", RtfAlignment::Left},
+        {"\u2022\tFirst point with \u2018single\u2019 quotes ", RtfAlignment::Left},
+        {"\u2022\tSecond point with an emoji \U0001F600 ", RtfAlignment::Left},
+        {"Line one\nline two of the same paragraph", RtfAlignment::Left},
+        {"See the notes on the web for more.", RtfAlignment::Left},
+        {"Green 14 pt then normal.", RtfAlignment::Left},
+    };
+    ASSERT_EQ(document.paragraphs.size(), std::size(paragraphs));
+    for (std::size_t p = 0; p < std::size(paragraphs); ++p) {
+        EXPECT_EQ(document.Text(document.paragraphs[p]), paragraphs[p].text) << p;
+        EXPECT_EQ(document.Format(document.paragraphs[p]).alignment, paragraphs[p].alignment) << p;
+    }
+    EXPECT_EQ(document.Format(document.paragraphs[5]).leftIndentTwips, 1440);
+    EXPECT_EQ(document.Format(document.paragraphs[6]).leftIndentTwips, 709);
+    EXPECT_EQ(document.Format(document.paragraphs[6]).firstLineIndentTwips, -283);
+    EXPECT_EQ(document.TabStops(document.paragraphs[6]), std::vector<int>{709});
+    EXPECT_EQ(document.fontName, "Liberation Sans");
+    EXPECT_EQ(document.fontHalfPoints, 22);
+
+    // The run holding each piece of text, with the format it went in with.
+    const auto runOf = [&](std::string_view piece) -> const RtfCharFormat* {
+        for (const RtfRun& run : document.runs) {
+            if (document.Text(run) == piece)
+                return &document.Format(run);
+        }
+        return nullptr;
+    };
+    const struct {
+        std::string text;
+        bool bold, italic, underline, strike;
+        int halfPoints;
+        std::uint32_t color;
+        std::string font;
+    } runs[] = {
+        {"VK72 Configuration Tool 2.1", true, false, false, false, 36, 0x1F4E79, "Liberation Sans"},
+        {"Dvo\u0159\u00e1k", true, false, false, false, 22, 0x000000, "Liberation Sans"},
+        {"\u20ac", false, false, false, false, 22, 0xC00000, "Liberation Sans"},
+        {"Right aligned, 9 pt", false, false, false, false, 18, 0x000000, "Liberation Sans"},
+        {"underlined", false, false, true, false, 22, 0x000000, "Liberation Sans"},
+        {"struck through", false, false, false, true, 22, 0x000000, "Liberation Sans"},
+        {"italic", false, true, false, false, 22, 0x000000, "Liberation Sans"},
+        {"bold italic", true, true, false, false, 22, 0x000000, "Liberation Sans"},
+        {"Indented by one inch, in a fixed-width font", false, false, false, false, 20, 0x000000,
+         "Liberation Mono"},
+        {"the notes on the web", false, false, true, false, 22, 0x000080, "Liberation Sans"},
+        {"Green 14 pt", false, false, false, false, 28, 0x00B050, "Liberation Sans"},
+    };
+    for (const auto& r : runs) {
+        const RtfCharFormat* format = runOf(r.text);
+        ASSERT_NE(format, nullptr) << r.text;
+        EXPECT_EQ(format->bold, r.bold) << r.text;
+        EXPECT_EQ(format->italic, r.italic) << r.text;
+        EXPECT_EQ(format->underline, r.underline) << r.text;
+        EXPECT_EQ(format->strike, r.strike) << r.text;
+        EXPECT_EQ(format->halfPoints, r.halfPoints) << r.text;
+        EXPECT_EQ(format->color, r.color) << r.text;
+        EXPECT_EQ(document.fonts[format->font].name, r.font) << r.text;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(RtfReader, CodePagesColoursAndParagraphFormats) {
+    const struct {
+        const char* name;
+        std::string rtf;
+        std::string text;
+    } texts[] = {
+        {"document code page", "{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}", "\u0414\u0430"},
+        {"font code page over the document's",
+         "{\\rtf1\\ansicpg1252{\\fonttbl{\\f0\\fcharset238 Arial CE;}{\\f1 Arial;}}\\f0 Dvo\\'f8\\'e1k "
+         "\\f1\\'f8}",
+         "Dvo\u0159\u00e1k \u00f8"},
+        {"Greek font", "{\\rtf1{\\fonttbl{\\f0\\fcharset161 Arial Greek;}}\\f0\\'e1\\'e2}", "\u03b1\u03b2"},
+        {"symbol font bullet", "{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0\\'b7}", "\u2022"},
+        {"unknown code page reads as Windows-1252", "{\\rtf1\\ansicpg99999 \\'80}", "\u20ac"},
+        {"surrogate pair", "{\\rtf1 \\u-10179?\\u-8704?!}", "\U0001F600!"},
+        {"lone surrogates", "{\\rtf1 \\u-10179?x\\u-8704?y}", "\ufffdx\ufffdy"},
+        {"hidden text", "{\\rtf1 a{\\v secret}b\\v c\\v0 d}", "abd"},
+    };
+    for (const auto& t : texts) {
+        const RtfReadResult result = ReadRtf(t.rtf);
+        ASSERT_EQ(result.document.paragraphs.size(), 1u) << t.name;
+        EXPECT_EQ(result.document.Text(result.document.paragraphs[0]), t.text) << t.name;
+    }
+
+    const RtfReadResult result =
+        ReadRtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue255;}"
+                "\\pard\\qc\\sb120\\sa240\\li100\\ri200 {\\cf1 red}{\\cf2\\strike blue}"
+                "{\\cf0 auto}{\\cf9 none}\\par\\qr r\\par\\pard\\qj j\\par}");
+    const RtfDocument& document = result.document;
+    ASSERT_EQ(document.paragraphs.size(), 3u);
+    const RtfParagraphFormat& first = document.Format(document.paragraphs[0]);
+    EXPECT_EQ(first.alignment, RtfAlignment::Center);
+    EXPECT_EQ(first.spaceBeforeTwips, 120);
+    EXPECT_EQ(first.spaceAfterTwips, 240);
+    EXPECT_EQ(first.leftIndentTwips, 100);
+    EXPECT_EQ(first.rightIndentTwips, 200);
+    EXPECT_EQ(document.Format(document.paragraphs[1]).alignment, RtfAlignment::Right);
+    EXPECT_EQ(document.Format(document.paragraphs[1]).spaceAfterTwips, 240);
+    EXPECT_EQ(document.Format(document.paragraphs[2]).alignment, RtfAlignment::Justify);
+    EXPECT_EQ(document.Format(document.paragraphs[2]).spaceAfterTwips, 0);
+    const auto runs = document.Runs(document.paragraphs[0]);
+    ASSERT_EQ(runs.size(), 3u); // "auto" and "none" share the automatic colour
+    EXPECT_EQ(document.Format(runs[0]).color, 0xFF0000u);
+    EXPECT_EQ(document.Format(runs[1]).color, 0x0080FFu);
+    EXPECT_TRUE(document.Format(runs[1]).strike);
+    EXPECT_EQ(document.Format(runs[2]).color, kRtfAutoColor);
+    EXPECT_EQ(document.Text(runs[2]), "autonone");
+}
+
+TEST(RtfReader, FormatsAndTabStopsAreHeldOnce) {
+    std::string rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier;}}";
+    for (int n = 0; n < 500; ++n)
+        rtf += "\\pard\\tx720\\tx1440\\tx2880 {\\b a}\\tab{\\f1\\fs20 b}\\tab c\\par\n";
+    const RtfDocument document = ReadRtf(rtf + "}").document;
+    ASSERT_EQ(document.paragraphs.size(), 500u);
+    EXPECT_EQ(document.tabStopSets.size(), 2u); // the empty set and the one every paragraph shares
+    EXPECT_EQ(document.paragraphFormats.size(), 1u);
+    EXPECT_EQ(document.charFormats.size(), 3u);
+    EXPECT_EQ(document.runs.size(), 2000u);
+    EXPECT_EQ(document.Text(document.paragraphs[499]), "a\tb\tc");
+}
+
+TEST(RtfReader, ParagraphsPastTheLimitAreLeftOutWithANote) {
+    std::string rtf = "{\\rtf1 ";
+    for (std::size_t n = 0; n < kMaxRtfParagraphs + 25; ++n)
+        rtf += "p" + std::to_string(n) + "\\par ";
+    const RtfDocument document = ReadRtf(rtf + "}").document;
+    ASSERT_EQ(document.paragraphs.size(), kMaxRtfParagraphs + 1);
+    EXPECT_EQ(document.omittedParagraphs, 25u);
+    EXPECT_EQ(document.Text(document.paragraphs[kMaxRtfParagraphs - 1]),
+              "p" + std::to_string(kMaxRtfParagraphs - 1));
+    const RtfParagraph& note = document.paragraphs.back();
+    EXPECT_EQ(document.Text(note), "[25 more paragraphs were left out: only the first " +
+                                       std::to_string(kMaxRtfParagraphs) + " are shown.]");
+    EXPECT_TRUE(document.Format(document.Runs(note)[0]).italic);
+
+    std::string full = "{\\rtf1 ";
+    for (std::size_t n = 0; n < kMaxRtfParagraphs; ++n)
+        full += "x\\par ";
+    const RtfDocument exact = ReadRtf(full + "}").document;
+    EXPECT_EQ(exact.paragraphs.size(), kMaxRtfParagraphs);
+    EXPECT_EQ(exact.omittedParagraphs, 0u);
+}
+
+} // namespace
