@@ -30,6 +30,13 @@ constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
 // Offsets into the text are 32-bit; text past this is left out.
 constexpr std::size_t kMaxTextSize = UINT32_MAX - 8;
 constexpr std::uint32_t kNone = UINT32_MAX;
+// Far more than real documents use. Past them a hostile file gets no more: a new character
+// format takes the one before it, fonts, colours and tab stops past them are not read, so
+// what the reader holds stays small and in cache whatever the input.
+constexpr std::size_t kMaxCharFormats = 10000;
+constexpr std::size_t kMaxFonts = 10000;
+constexpr std::size_t kMaxColors = 10000;
+constexpr std::size_t kMaxTabNodes = std::size_t{1} << 20;
 
 // Destinations whose text is not part of the document shown.
 constexpr std::array<std::string_view, 38> kSkippedDestinations{"stylesheet",
@@ -253,6 +260,9 @@ class Reader {
     void Character(char32_t c);
     void Unicode(int parameter);
     void AddText(char32_t c);
+    // Most of a document is printable ASCII in the text: taken a stretch at a time.
+    bool TakesPlainText() const;
+    void PlainText();
     // \par and its kin, which end a paragraph only in the document's text.
     void EndParagraph();
     void PushParagraph();
@@ -314,7 +324,10 @@ RtfDocument Reader::Read() {
         case '\n':
             break;
         default:
-            Byte(static_cast<unsigned char>(c));
+            if (TakesPlainText())
+                PlainText();
+            else
+                Byte(static_cast<unsigned char>(c));
         }
     }
     if (m_document.runs.size() > m_paragraphFirstRun)
@@ -708,6 +721,37 @@ void Reader::AddText(char32_t c) {
         runs.push_back(RtfRun{begin, end, format});
 }
 
+bool Reader::TakesPlainText() const {
+    return m_state.destination == Destination::Text && !m_state.hidden && m_excessDepth == 0 &&
+           m_pendingSkip == 0 && m_highSurrogate == 0;
+}
+
+void Reader::PlainText() {
+    const std::size_t start = m_pos - 1;
+    const auto plain = [](char c) { return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}'; };
+    if (!plain(m_in[start])) {
+        Byte(static_cast<unsigned char>(m_in[start]));
+        return;
+    }
+    std::size_t end = m_pos;
+    while (end < m_in.size() && plain(m_in[end]))
+        ++end;
+    m_pos = end;
+    // Past the limits the text is passed over as fast as it is read.
+    if (m_document.paragraphs.size() >= kMaxRtfParagraphs ||
+        m_document.text.size() + (end - start) >= kMaxTextSize)
+        return;
+    const std::uint32_t format = CharFormat();
+    m_charactersOfFormat[format] += end - start;
+    const auto begin = static_cast<std::uint32_t>(m_document.text.size());
+    m_document.text.append(m_in, start, end - start);
+    auto& runs = m_document.runs;
+    if (runs.size() > m_paragraphFirstRun && runs.back().format == format && runs.back().end == begin)
+        runs.back().end = static_cast<std::uint32_t>(m_document.text.size());
+    else
+        runs.push_back(RtfRun{begin, static_cast<std::uint32_t>(m_document.text.size()), format});
+}
+
 std::uint32_t Reader::FontIndex(int font) const {
     auto found = m_fontIndex.find(font < 0 ? m_defaultFont : font);
     if (found == m_fontIndex.end())
@@ -731,6 +775,11 @@ std::uint32_t Reader::CharFormat() {
     format.strike = m_state.strike;
     if (m_lastCharFormatIndex != kNone && format == m_lastCharFormat)
         return m_lastCharFormatIndex;
+    if (m_document.charFormats.size() >= kMaxCharFormats && m_lastCharFormatIndex != kNone) {
+        const auto found = m_charFormats.find(format);
+        if (found == m_charFormats.end())
+            return m_lastCharFormatIndex;
+    }
     const auto [it, added] =
         m_charFormats.emplace(format, static_cast<std::uint32_t>(m_document.charFormats.size()));
     if (added) {
@@ -744,8 +793,8 @@ std::uint32_t Reader::CharFormat() {
 
 void Reader::AddTabStop(int stop) {
     const std::uint32_t count = m_state.tabNode == kNone ? 0 : m_tabNodes[m_state.tabNode].count;
-    // The nodes are bounded by the \tx words read, so the list costs what the input does.
-    if (count >= kMaxTabStops || m_tabNodes.size() >= kNone - 1)
+    // Shared by every state that holds the chain, so saving a state for a group copies no stops.
+    if (count >= kMaxTabStops || m_tabNodes.size() >= kMaxTabNodes)
         return;
     m_tabNodes.push_back(TabNode{stop, m_state.tabNode, count + 1, kNone});
     m_state.tabNode = static_cast<std::uint32_t>(m_tabNodes.size() - 1);
@@ -803,7 +852,7 @@ void Reader::PushParagraph() {
 }
 
 void Reader::CommitFont() {
-    if (m_fontEntry >= 0 && !m_fontIndex.contains(m_fontEntry)) {
+    if (m_fontEntry >= 0 && m_document.fonts.size() <= kMaxFonts && !m_fontIndex.contains(m_fontEntry)) {
         m_fontEntryFont.name = Trimmed(m_fontEntryFont.name);
         m_fontIndex.emplace(m_fontEntry, static_cast<std::uint32_t>(m_document.fonts.size()));
         m_document.fonts.push_back(std::move(m_fontEntryFont));
@@ -814,8 +863,9 @@ void Reader::CommitFont() {
 }
 
 void Reader::CommitColor() {
-    m_colors.push_back(m_red < 0 ? kRtfAutoColor
-                                 : static_cast<std::uint32_t>(m_red << 16 | m_green << 8 | m_blue));
+    if (m_colors.size() < kMaxColors)
+        m_colors.push_back(m_red < 0 ? kRtfAutoColor
+                                     : static_cast<std::uint32_t>(m_red << 16 | m_green << 8 | m_blue));
     m_red = -1;
     m_green = m_blue = 0;
 }
