@@ -28,14 +28,23 @@ QString Capitals(const QString& text) {
     return ToQ(CapitalizeCode(FromQ(text)));
 }
 
-// Turns every typed letter into its capital; the length stays, so the cursor keeps its place.
+// Characters, not UTF-16 units: a character beyond 16 bits takes one place like any other.
+int CharacterCount(const QString& text) {
+    return static_cast<int>(text.toUcs4().size());
+}
+
+// Turns every typed letter into its capital (the length stays, so the cursor keeps its place)
+// and takes no more characters than the box holds.
 class UpperCaseValidator : public QValidator {
   public:
-    using QValidator::QValidator;
+    UpperCaseValidator(int characters, QObject* parent) : QValidator(parent), m_characters(characters) {}
     State validate(QString& input, int&) const override {
         input = Capitals(input);
-        return Acceptable;
+        return CharacterCount(input) <= m_characters ? Acceptable : Invalid;
     }
+
+  private:
+    int m_characters;
 };
 
 QLabel* BoldLabel(QWidget* parent, const QString& name, const QString& caption) {
@@ -84,7 +93,6 @@ void TFoIDCode::buildControls() {
     auto* codeRow = new QHBoxLayout;
     codeRow->setSpacing(6);
     codeRow->addWidget(BoldLabel(this, QStringLiteral("Label2"), QStringLiteral("VK72 -")));
-    auto* validator = new UpperCaseValidator(this);
     QFont boxFont = font();
     boxFont.setPointSizeF(boxFont.pointSizeF() * 1.25);
     const QFontMetrics metrics(boxFont);
@@ -93,8 +101,9 @@ void TFoIDCode::buildControls() {
             codeRow->addWidget(BoldLabel(this, QStringLiteral("Label%1").arg(n + 3), QStringLiteral("-")));
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(n + 1));
-        edit->setMaxLength(kBoxLengths[n]);
-        edit->setValidator(validator);
+        // Room for surrogate pairs; the validator holds the box to its characters.
+        edit->setMaxLength(2 * kBoxLengths[n]);
+        edit->setValidator(new UpperCaseValidator(kBoxLengths[n], edit));
         edit->setFont(boxFont);
         edit->setFixedWidth(metrics.horizontalAdvance(QString(kBoxLengths[n], QLatin1Char('X'))) + 16);
         codeRow->addWidget(edit);
@@ -145,7 +154,7 @@ void TFoIDCode::FormShow() {
 
 void TFoIDCode::MoveOnWhenFull(std::size_t box) {
     ensureControls();
-    if (m_edits[box]->text().size() == m_edits[box]->maxLength())
+    if (CharacterCount(m_edits[box]->text()) == kBoxLengths[box])
         m_edits[box + 1]->setFocus();
     UpdateOkButton();
 }
@@ -153,8 +162,8 @@ void TFoIDCode::MoveOnWhenFull(std::size_t box) {
 void TFoIDCode::UpdateOkButton() {
     ensureControls();
     m_ok->setEnabled(false);
-    for (const QLineEdit* edit : m_edits) {
-        if (edit->text().size() != edit->maxLength())
+    for (std::size_t n = 0; n < m_edits.size(); ++n) {
+        if (CharacterCount(m_edits[n]->text()) != kBoxLengths[n])
             return;
     }
     m_ok->setEnabled(true);
