@@ -205,6 +205,11 @@ using HighTable = std::array<char32_t, 128>;
 // Bytes 0x80-0xFF of a single-byte code page, built once through iconv. Code pages iconv
 // does not know, and bytes a code page leaves free, read as Windows-1252.
 const HighTable& CodePageTable(int codePage) {
+    // Only the single-byte code pages RTF names: the cache is the process's, so a document
+    // must not grow it with numbers of its own choosing.
+    constexpr int kKnown[] = {437, 850, 852, 866, 874, 1250, 1251, 1253, 1254, 1255, 1256, 1257, 1258, 10000};
+    if (std::find(std::begin(kKnown), std::end(kKnown), codePage) == std::end(kKnown))
+        codePage = 1252;
     static std::mutex mutex;
     static std::map<int, std::unique_ptr<HighTable>> tables;
     const std::lock_guard lock(mutex);
@@ -571,6 +576,12 @@ void Reader::ControlWord(std::string_view word, bool hasParameter, int parameter
             m_defaultFont = parameter;
             m_cachedFont = INT_MIN;
         }
+    } else if (word == "mac") {
+        m_codePage = 10000;
+    } else if (word == "pc") {
+        m_codePage = 437;
+    } else if (word == "pca") {
+        m_codePage = 850;
     } else if (word == "ansicpg") {
         if (hasParameter && parameter > 0)
             m_codePage = parameter;

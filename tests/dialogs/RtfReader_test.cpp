@@ -396,6 +396,7 @@ TEST(RtfReader, CodePagesColoursAndParagraphFormats) {
         {"Greek font", "{\\rtf1{\\fonttbl{\\f0\\fcharset161 Arial Greek;}}\\f0\\'e1\\'e2}", "\u03b1\u03b2"},
         {"symbol font bullet", "{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0\\'b7}", "\u2022"},
         {"unknown code page reads as Windows-1252", "{\\rtf1\\ansicpg99999 \\'80}", "\u20ac"},
+        {"DOS and Macintosh character sets", "{\\rtf1\\pc \\'81{\\mac \\'8a}}", "\u00fc\u00e4"},
         {"surrogate pair", "{\\rtf1 \\u-10179?\\u-8704?!}", "\U0001F600!"},
         {"lone surrogates", "{\\rtf1 \\u-10179?x\\u-8704?y}", "\ufffdx\ufffdy"},
         {"hidden text", "{\\rtf1 a{\\v secret}b\\v c\\v0 d}", "abd"},
