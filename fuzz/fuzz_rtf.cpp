@@ -1,7 +1,8 @@
 // Input: style bytes, then cells separated by 0x1F and rows by 0x1E. The document must
-// be 7-bit, its groups balanced, every escape complete, and the text of every cell must
-// come back out of it in order.
+// be 7-bit, its groups balanced, every escape complete, and the text of every cell (UTF-8,
+// stray bytes as Windows-1252) must come back out of it in order.
 #include "orderlist/RtfWriter.h"
+#include "platform/TextCodec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +40,7 @@ std::string BodyText(const std::string& rtf) {
     std::string text;
     int depth = 0;
     int skipDepth = 0; // inside the font table when non-zero
+    char32_t highSurrogate = 0;
     for (std::size_t i = 0; i < rtf.size(); ++i) {
         const char c = rtf[i];
         Require(static_cast<unsigned char>(c) < 128, "a byte above 127");
@@ -69,7 +71,8 @@ std::string BodyText(const std::string& rtf) {
         } else if (next == '\'') {
             Require(i + 2 < rtf.size() && IsHex(rtf[i + 1]) && IsHex(rtf[i + 2]), "an incomplete \\' escape");
             if (skipDepth == 0)
-                text += static_cast<char>(HexValue(rtf[i + 1]) * 16 + HexValue(rtf[i + 2]));
+                AppendUtf8(text, Cp1252CodePoint(static_cast<unsigned char>(HexValue(rtf[i + 1]) * 16 +
+                                                                            HexValue(rtf[i + 2]))));
             i += 2;
         } else {
             Require(IsLetter(next), "an unknown control symbol");
@@ -77,10 +80,34 @@ std::string BodyText(const std::string& rtf) {
             while (end < rtf.size() && IsLetter(rtf[end]))
                 ++end;
             const std::string word = rtf.substr(i, end - i);
+            const std::size_t number = end;
             if (end < rtf.size() && rtf[end] == '-')
                 ++end;
             while (end < rtf.size() && IsDigit(rtf[end]))
                 ++end;
+            if (word == "u") {
+                // \uN? in 16-bit units, a character beyond them as a surrogate pair; "?" stands in.
+                Require(end > number && end < rtf.size() && rtf[end] == '?',
+                        "\\u without its number and \"?\"");
+                const int value = std::stoi(rtf.substr(number, end - number));
+                Require(value >= -32768 && value <= 32767, "\\u out of range");
+                const char32_t unit = static_cast<char32_t>(value < 0 ? value + 65536 : value);
+                if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                    Require(highSurrogate != 0, "a low surrogate alone");
+                    if (skipDepth == 0)
+                        AppendUtf8(text, 0x10000 + ((highSurrogate - 0xD800) << 10) + (unit - 0xDC00));
+                    highSurrogate = 0;
+                } else {
+                    Require(highSurrogate == 0, "a high surrogate alone");
+                    if (unit >= 0xD800 && unit <= 0xDBFF)
+                        highSurrogate = unit;
+                    else if (skipDepth == 0)
+                        AppendUtf8(text, unit);
+                }
+                i = end;
+                continue;
+            }
+            Require(highSurrogate == 0, "a high surrogate alone");
             // A blank ends a control word and belongs to it.
             i = (end < rtf.size() && rtf[end] == ' ') ? end : end - 1;
             if (word == "fonttbl")
@@ -131,10 +158,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& row : rows) {
         for (const std::string& cell : row) {
-            for (const char c : cell) {
-                const auto byte = static_cast<unsigned char>(c);
-                if (c == '\t' || byte >= 128 || (byte >= 32 && byte != 127))
-                    expected += c;
+            // Cells are UTF-8, stray bytes Windows-1252; control characters are dropped.
+            for (const char32_t c : ToCodePoints(cell)) {
+                if (c == '\t' || (c >= 32 && (c < 127 || c > 0x9F)))
+                    AppendUtf8(expected, c);
             }
             expected += '\t';
         }

@@ -4,6 +4,7 @@
 
 #include "config/UnitPrice.h"
 #include "platform/Paths.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -387,8 +388,9 @@ std::string Configurator::WindowTitle() const {
         const auto separator = file.find_first_of("\\/");
         if (separator == std::string::npos)
             break;
-        file = file.substr(separator + 1, 100);
+        file = std::string(CutToCharacters(std::string_view(file).substr(separator + 1), 100));
     }
-    title += "] [File: " + (file.empty() ? std::string("----") : file) + "]";
+    // A name the file system holds in another 8-bit encoding still shows as text.
+    title += "] [File: " + (file.empty() ? std::string("----") : DecodeText(file)) + "]";
     return title;
 }

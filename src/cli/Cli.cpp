@@ -8,10 +8,12 @@
 #include "app/Configurator.h"
 #include "cli/Lint.h"
 #include "config/ConfigurationCheck.h"
+#include "idcode/IDCode.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "platform/TIniFile.h"
 #include "platform/Text.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -273,7 +275,7 @@ class Cli {
                 return kExitFailure;
         }
         if (code) {
-            if (auto failure = configurator.ApplyIDCode(text::UpperCode(*code))) {
+            if (auto failure = configurator.ApplyIDCode(CapitalizeCode(*code))) {
                 m_err << failure->text << '\n';
                 return kExitFailure;
             }

@@ -131,9 +131,10 @@ class Linter {
                     Error(where, "Index " + Quote(index) + " of " + orderNumber + " must begin with " +
                                      Quote(std::string(1, expected)) + ", its place in the list");
             } else {
-                if (index.size() != 1)
-                    Error(where,
-                          "Index " + Quote(index) + " of " + orderNumber + " must be exactly one character");
+                // A code is ASCII: a character beyond it would fit no entry when decoded.
+                if (index.size() != 1 || static_cast<unsigned char>(index[0]) >= 0x80)
+                    Error(where, "Index " + Quote(index) + " of " + orderNumber +
+                                     " must be exactly one ASCII character");
                 if (std::islower(static_cast<unsigned char>(index[0])))
                     Error(where,
                           "Index " + Quote(index) + " of " + orderNumber +

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/Text.h"
+#include "platform/TextCodec.h"
 
 namespace {
 
@@ -77,15 +77,17 @@ bool EncodeAll(Encoder& encoder, const Configuration& config) {
 }
 
 // Character code minus that of "1", wrapped to a signed byte: "1" is the first entry,
-// "0" and the bytes from 177 on fall below it.
-int ListPosition(char c) {
-    return static_cast<std::int8_t>(static_cast<unsigned char>(c) - '1');
+// "0" falls below it. A character beyond ASCII counts as DEL, past every entry like a letter.
+int ListPosition(char32_t c) {
+    const auto byte = static_cast<unsigned char>(c < 0x80 ? c : 0x7F);
+    return static_cast<std::int8_t>(static_cast<unsigned char>(byte - '1'));
 }
 
 // Selects the first entry whose part has exactly this one-character Index; without one
 // the selection stays as it is.
-void SelectByMatch(Group group, char c, const CatalogueSnapshot& catalogue, SelectionSink& sink) {
-    const std::string wanted(1, c);
+void SelectByMatch(Group group, char32_t c, const CatalogueSnapshot& catalogue, SelectionSink& sink) {
+    std::string wanted;
+    AppendUtf8(wanted, c);
     const auto& items = catalogue.Items(group);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Part* part = catalogue.parts.ByDescription(items[i]);
@@ -110,14 +112,16 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
                           SelectionSink& sink) {
     if (prefixedCode.empty())
         return {};
-    if (prefixedCode.size() < kIDCodeDecodedLength)
+    // Places count characters, so a character beyond ASCII takes one place like any other.
+    const std::u32string characters = ToCodePoints(prefixedCode);
+    if (characters.size() < kIDCodeDecodedLength)
         return Error{"The ID code \"" + prefixedCode + "\" is too short: it needs " +
                      std::to_string(kIDCodeDecodedLength) + " characters (\"" + kIDCodePrefix +
-                     "\" and the code up to the cable length), but has " +
-                     std::to_string(prefixedCode.size()) + ". The configuration was left as it was."};
+                     "\" and the code up to the cable length), but has " + std::to_string(characters.size()) +
+                     ". The configuration was left as it was."};
 
     // Characters of the prefixed code, counted from 1.
-    auto at = [&prefixedCode](std::size_t n) { return prefixedCode[n - 1]; };
+    auto at = [&characters](std::size_t n) { return characters[n - 1]; };
     constexpr std::size_t kPrefixLength = 5;
 
     sink.SetRadioIndex(Group::Housing, ListPosition(at(6)));
@@ -137,7 +141,7 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
     for (int n = 1; n <= 10; ++n)
         sink.SetListIndex(Slot(n), 0);
     for (int n = 1; n <= 10; ++n) {
-        const char c = at(kPrefixLength + SlotPlace(n));
+        const char32_t c = at(kPrefixLength + SlotPlace(n));
         if (c != '0')
             SelectByMatch(Slot(n), c, catalogue, sink);
     }
@@ -148,14 +152,23 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
 }
 
 std::string NormalizeTypedCode(const std::string& typed) {
-    const std::string code = text::UpperCode(typed);
-    return code.size() == kIDCodeLength ? kIDCodePrefix + code : code;
+    const std::string code = CapitalizeCode(typed);
+    return CharacterCount(code) == kIDCodeLength ? kIDCodePrefix + code : code;
 }
 
 Result<void> CheckRoundTrip(const std::string& typed, const Result<std::string>& producedPrefixedCode) {
     if (!producedPrefixedCode)
         return producedPrefixedCode.error();
-    if (text::UpperCode(*producedPrefixedCode) != text::UpperCode(typed))
+    if (CapitalizeCode(*producedPrefixedCode) != CapitalizeCode(typed))
         return Error{kCodeMismatchText};
     return {};
+}
+
+std::string CapitalizeCode(std::string_view code) {
+    std::string capitals(code);
+    for (char& c : capitals) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return capitals;
 }

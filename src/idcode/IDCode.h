@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "config/Choice.h"
 #include "platform/Result.h"
@@ -41,3 +42,7 @@ std::string NormalizeTypedCode(const std::string& typed);
 // configuration gives now must equal the typed one, letters compared as capitals. The message
 // is the one the user sees when it does not.
 Result<void> CheckRoundTrip(const std::string& typed, const Result<std::string>& producedPrefixedCode);
+
+// The code as the ID-code dialog and the companion take it: letters in capitals. Codes are
+// ASCII, so only ASCII letters change; any other character stays and fits no entry.
+std::string CapitalizeCode(std::string_view code);

@@ -1,22 +1,42 @@
 #include "RtfWriter.h"
 
+#include "platform/TextCodec.h"
+
+namespace {
+
+// One UTF-16 unit as \uN with "?" for readers that do not know \u (\uc1); RTF takes N as a
+// signed 16-bit number.
+void AppendUnicodeUnit(std::string& out, char32_t unit) {
+    const int value = unit > 32767 ? static_cast<int>(unit) - 65536 : static_cast<int>(unit);
+    out += "\\u" + std::to_string(value) + '?';
+}
+
+} // namespace
+
 std::string RtfEscape(const std::string& text) {
     static constexpr char hexDigits[] = "0123456789abcdef";
     std::string escaped;
     escaped.reserve(text.size());
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    for (const char32_t c : ToCodePoints(text)) {
+        const int byte = Cp1252Byte(c);
         if (c == '\\' || c == '{' || c == '}') {
             escaped += '\\';
-            escaped += c;
+            escaped += static_cast<char>(c);
         } else if (c == '\t') {
             escaped += "\\tab ";
+        } else if (c < 32 || (c >= 127 && c <= 0x9F)) {
+            // Control characters show nothing.
         } else if (byte >= 128) {
             escaped += "\\'";
             escaped += hexDigits[byte >> 4];
             escaped += hexDigits[byte & 0x0f];
-        } else if (byte >= 32 && byte != 127) {
-            escaped += c;
+        } else if (byte >= 0) {
+            escaped += static_cast<char>(byte);
+        } else if (c > 0xFFFF) {
+            AppendUnicodeUnit(escaped, 0xD800 + ((c - 0x10000) >> 10));
+            AppendUnicodeUnit(escaped, 0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            AppendUnicodeUnit(escaped, c);
         }
     }
     return escaped;

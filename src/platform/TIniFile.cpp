@@ -1,6 +1,7 @@
 #include "platform/TIniFile.h"
 
 #include "platform/SafeFile.h"
+#include "platform/TextCodec.h"
 
 #include <sodium.h>
 
@@ -197,6 +198,7 @@ TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
         m_data.clear();
         m_readError = "Cannot read \"" + m_path + "\": " + reason;
     }
+    m_data = FileTextFromUtf16(std::move(m_data));
     Parse();
 }
 
@@ -318,7 +320,9 @@ std::string TIniFile::CleanValue(std::string_view raw) {
     if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"') {
         raw = raw.substr(1, raw.size() - 2);
     }
-    return std::string(raw.substr(0, kMaxValueLength));
+    // Values are text: decoded on their own and cut by characters, never inside one.
+    const std::string text = DecodeText(raw);
+    return std::string(CutToCharacters(text, kMaxValueLength));
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
@@ -458,11 +462,11 @@ Result<void> TIniFile::WriteString(std::string_view section, std::string_view ke
     if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
         return fail(reason);
     }
-    m_data = std::move(data);
+    m_data = FileTextFromUtf16(std::move(data));
     m_readError.clear();
     Parse();
 
-    std::string content = ComposeWrite(section, key, ValueToWrite(value));
+    std::string content = ComposeWrite(section, key, ValueToWrite(EncodeForFile(value)));
     if (content.size() > kMaxFileSize) {
         return fail(TooLargeReason(kMaxFileSize));
     }
@@ -500,7 +504,7 @@ Result<void> TIniFile::WriteStrings(std::string_view section,
         const std::string special = SpecialFileReason(m_path);
         return fail(special.empty() ? reason : special);
     }
-    m_data = std::move(data);
+    m_data = FileTextFromUtf16(std::move(data));
     m_readError.clear();
     Parse();
     const std::string onDisk = m_data;
@@ -509,7 +513,7 @@ Result<void> TIniFile::WriteStrings(std::string_view section,
         Parse();
     };
     for (const auto& [key, value] : values) {
-        std::string content = ComposeWrite(section, Trim(key), ValueToWrite(value));
+        std::string content = ComposeWrite(section, Trim(key), ValueToWrite(EncodeForFile(value)));
         if (content.size() > kMaxFileSize) {
             restore();
             return fail(TooLargeReason(kMaxFileSize));

@@ -11,7 +11,9 @@
 // Profile-file access on a plain 8-bit text file, with the semantics the program's
 // data files were written for: case-insensitive section and key names, the first of
 // two equal keys counts, blanks around names and values dropped, one pair of double
-// quotes around a value removed, values cut at 2047 characters. When a section header
+// quotes around a value removed, values cut at 2047 characters. Values are read and
+// written as UTF-8 text by the rule of TextCodec.h; a file in UTF-16 is read as text and
+// written back in that rule. When a section header
 // appears twice, the first occurrence is the section and keys under the later ones are
 // not seen. Names given by the caller are matched without the blanks around them.
 //

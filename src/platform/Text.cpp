@@ -23,14 +23,4 @@ std::string_view Trim(std::string_view s) {
     return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
-std::string UpperCode(std::string_view s) {
-    std::string upper(s);
-    for (char& c : upper) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b >= 'a' && b <= 'z') || (b >= 0xE0 && b <= 0xFE && b != 0xF7))
-            c = static_cast<char>(b - 0x20);
-    }
-    return upper;
-}
-
 } // namespace text

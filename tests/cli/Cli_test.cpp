@@ -283,6 +283,10 @@ TEST_F(CliTest, LintFindsEachBrokenRule) {
         {"part without Index", "704=U\n", "", "error: Index/704: part has no Index"},
         {"list position out of order", "101=2\n", "101=3\n", "error: Housing/1: Index \"3\""},
         {"two-character match Index", "703=E\n", "703=EE\n", "error: X9/2: Index \"EE\""},
+        {"UTF-8 match Index", "703=E\n", "703=\xC3\x84\n",
+         "error: X9/2: Index \"\xC3\x84\" of 703 must be exactly one ASCII"},
+        {"8-bit match Index", "703=E\n", "703=\xC4\n",
+         "error: X9/2: Index \"\xC3\x84\" of 703 must be exactly one ASCII"},
         {"repeated match Index", "704=U\n", "704=E\n", "error: X9/3: Index \"E\" of 704 repeats 703"},
         {"slot module with 0", "705=D\n", "705=0\n", "error: X9/4: Index \"0\""},
         {"extension card Index", "950=1\n[Housing]", "950=7\n[Housing]", "error: Extension/0: Index \"7\""},
@@ -414,6 +418,30 @@ TEST_F(CliTest, OrderlistStopsOnACustomerFileItCannotRead) {
         EXPECT_EQ(run.exitCode, 1) << c.path;
         EXPECT_EQ(run.err, c.message);
         EXPECT_TRUE(run.out.empty()) << c.path;
+    }
+}
+
+TEST_F(CliTest, OrderlistPrintsCustomerTextAsUtf8ForEitherFileKind) {
+    const struct {
+        const char* name;
+        std::string name1; // as the file holds it
+        std::string shown;
+    } cases[] = {
+        {"Windows-1252", "Wei\xDF \x80 \x84x\x93", "Wei\xC3\x9F \xE2\x82\xAC \xE2\x80\x9Ex\xE2\x80\x9C"},
+        {"UTF-8", "Dvo\xC5\x99\xC3\xA1k \xE2\x82\xAC \xE5\x8C\x97\xE4\xBA\xAC \xF0\x9F\x98\x80",
+         "Dvo\xC5\x99\xC3\xA1k \xE2\x82\xAC \xE5\x8C\x97\xE4\xBA\xAC \xF0\x9F\x98\x80"},
+        {"UTF-16",
+         std::string("\xFF\xFE[\0D\0a\0t\0a\0]\0\n\0N\0a\0m\0e\0001\0=\0\xAC\x20\x3D\xD8\x00\xDE", 34),
+         "\xE2\x82\xAC\xF0\x9F\x98\x80"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool utf16 = c.name1.starts_with("\xFF\xFE");
+        const std::string customer =
+            m_dir.write("order.CST", utf16 ? c.name1 : "[Data]\r\nName1=" + c.name1 + "\r\n");
+        const CliRun run = RunCli(m_dir, Catalogue() + "orderlist --customer '" + customer + "'");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_NE(run.out.find("\tName1\t" + c.shown + "\t\t\t\n"), std::string::npos) << run.out;
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "TestFiles.h"
 #include "orderlist/RtfWriter.h"
+#include "platform/TextCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -12,35 +13,32 @@
 namespace {
 
 // A paragraph as "<left indent, first line indent>[tab stops]text", formatted runs as "{flags:text}" with
-// flags b, i, u; paragraphs joined by '|'.
+// flags b, i, u, s; paragraphs joined by '|'.
 std::string Describe(const RtfDocument& document) {
     std::string text;
     for (std::size_t p = 0; p < document.paragraphs.size(); ++p) {
         const RtfParagraph& paragraph = document.paragraphs[p];
+        const RtfParagraphFormat& format = document.Format(paragraph);
         if (p > 0)
             text += '|';
-        if (paragraph.leftIndentTwips != 0 || paragraph.firstLineIndentTwips != 0)
-            text += "<" + std::to_string(paragraph.leftIndentTwips) + " " +
-                    std::to_string(paragraph.firstLineIndentTwips) + ">";
-        if (!paragraph.tabStopsTwips.empty()) {
+        if (format.leftIndentTwips != 0 || format.firstLineIndentTwips != 0)
+            text += "<" + std::to_string(format.leftIndentTwips) + " " +
+                    std::to_string(format.firstLineIndentTwips) + ">";
+        const std::vector<int>& stops = document.TabStops(paragraph);
+        if (!stops.empty()) {
             text += '[';
-            for (std::size_t t = 0; t < paragraph.tabStopsTwips.size(); ++t)
-                text += (t > 0 ? " " : "") + std::to_string(paragraph.tabStopsTwips[t]);
+            for (std::size_t t = 0; t < stops.size(); ++t)
+                text += (t > 0 ? " " : "") + std::to_string(stops[t]);
             text += ']';
         }
-        for (const RtfRun& run : paragraph.runs) {
-            const std::string flags =
-                std::string(run.bold ? "b" : "") + (run.italic ? "i" : "") + (run.underline ? "u" : "");
-            text += flags.empty() ? run.text : "{" + flags + ":" + run.text + "}";
+        for (const RtfRun& run : document.Runs(paragraph)) {
+            const RtfCharFormat& f = document.Format(run);
+            const std::string flags = std::string(f.bold ? "b" : "") + (f.italic ? "i" : "") +
+                                      (f.underline ? "u" : "") + (f.strike ? "s" : "");
+            const std::string runText(document.Text(run));
+            text += flags.empty() ? runText : "{" + flags + ":" + runText + "}";
         }
     }
-    return text;
-}
-
-std::string ParagraphText(const RtfParagraph& paragraph) {
-    std::string text;
-    for (const RtfRun& run : paragraph.runs)
-        text += run.text;
     return text;
 }
 
@@ -69,7 +67,9 @@ TEST_P(RtfRoundTrip, ReadsBackEveryCellWithTabStopsFontAndHeading) {
         {"Order number", "Type", "Description", "Price", "Qty"},
         {"VK72-1000", "Housing", "Stainless steel housing, IP69K", "1250,50", "1"},
         {"5000", "OS", "Operating system, german", "100", "1"},
-        {"S2", "CAN", "Schnittstelle f\xE4r CAN {2.0B}", "20", "1"},
+        {"S2", "CAN",
+         "Schnittstelle f\u00fcr CAN {2.0B} \u2013 \u20ac 5, Dvo\u0159\u00e1k \u5317\u4eac \U0001F600", "20",
+         "1"},
         {"", "", "", "", ""},
         {"", "", "Back\\slash and 100% \t tab", "", ""},
         {"Total", "", "", "3120,5", ""},
@@ -85,17 +85,19 @@ TEST_P(RtfRoundTrip, ReadsBackEveryCellWithTabStopsFontAndHeading) {
     EXPECT_EQ(result.document.fontHalfPoints, style.fontHalfPoints);
     ASSERT_EQ(result.document.paragraphs.size(), rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const RtfParagraph& paragraph = result.document.paragraphs[r];
+        const RtfDocument& document = result.document;
+        const RtfParagraph& paragraph = document.paragraphs[r];
         std::string expected;
         for (const std::string& cell : rows[r])
             expected += cell + "\t";
-        EXPECT_EQ(ParagraphText(paragraph), expected) << "row " << r;
-        EXPECT_EQ(paragraph.tabStopsTwips, GetParam().tabStopsTwips) << "row " << r;
+        EXPECT_EQ(document.Text(paragraph), expected) << "row " << r;
+        EXPECT_EQ(document.TabStops(paragraph), GetParam().tabStopsTwips) << "row " << r;
         const bool heading = r == 0 && style.headingBoldUnderlined;
-        for (const RtfRun& run : paragraph.runs) {
-            EXPECT_EQ(run.bold, heading) << "row " << r << " run \"" << run.text << "\"";
-            EXPECT_EQ(run.underline, heading) << "row " << r << " run \"" << run.text << "\"";
-            EXPECT_FALSE(run.italic) << "row " << r;
+        for (const RtfRun& run : document.Runs(paragraph)) {
+            EXPECT_EQ(document.Format(run).bold, heading)
+                << "row " << r << " run \"" << document.Text(run) << "\"";
+            EXPECT_EQ(document.Format(run).underline, heading) << "row " << r;
+            EXPECT_FALSE(document.Format(run).italic) << "row " << r;
         }
     }
 }
@@ -124,17 +126,17 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "{\\rtf1\\b a\\b0 b\\ul c\\ul0 d\\ul e\\ulnone f\\i\\b1 g\\plain h\\i1 j\\i0 k}",
          "{b:a}b{u:c}d{u:e}f{bi:g}h{i:j}k"},
         {"other underline kinds", "{\\rtf1\\ulw a\\ulnone b\\uldb c\\par}", "{u:a}b{u:c}"},
-        {"unicode with one fallback", "{\\rtf1\\uc1 Price \\u8364E 5\\par}", "Price ? 5"},
-        {"unicode Latin-1 and its fallback byte", "{\\rtf1\\uc1 K\\u228\\'e4se\\par}", "K\xE4se"},
-        {"unicode with two fallbacks", "{\\rtf1\\uc2 \\u8364\\'80\\'81x\\par}", "?x"},
-        {"no fallback", "{\\rtf1\\uc0\\u228 x\\par}", "\xE4x"},
-        {"negative unicode", "{\\rtf1\\u-3913?x\\par}", "?x"},
-        {"fallback ends with the group", "{\\rtf1{\\uc3\\u8364}abc\\par}", "?abc"},
-        {"fallback counts a control word", "{\\rtf1\\u8364\\tab x\\par}", "?x"},
-        {"hex escape", "{\\rtf1 K\\'e4se \\'C4\\par}", "K\xE4se \xC4"},
+        {"unicode with one fallback", "{\\rtf1\\uc1 Price \\u8364E 5\\par}", "Price \u20ac 5"},
+        {"unicode Latin-1 and its fallback byte", "{\\rtf1\\uc1 K\\u228\\'e4se\\par}", "K\u00e4se"},
+        {"unicode with two fallbacks", "{\\rtf1\\uc2 \\u8364\\'80\\'81x\\par}", "\u20acx"},
+        {"no fallback", "{\\rtf1\\uc0\\u228 x\\par}", "\u00e4x"},
+        {"negative unicode", "{\\rtf1\\u-3913?x\\par}", "\uf0b7x"},
+        {"fallback ends with the group", "{\\rtf1{\\uc3\\u8364}abc\\par}", "\u20acabc"},
+        {"fallback counts a control word", "{\\rtf1\\u8364\\tab x\\par}", "\u20acx"},
+        {"hex escape", "{\\rtf1 K\\'e4se \\'C4 \\'80\\'93\\'9f\\par}", "K\u00e4se \u00c4 \u20ac\u201c\u0178"},
         {"broken hex escapes", "{\\rtf1 a\\'g1b\\'4x\\par}", "ag1bx"},
         {"control symbols", "{\\rtf1 a\\\\b\\{c\\}d\\~e\\-f\\_g\\par}",
-         "a\\b{c}d\xA0"
+         "a\\b{c}d\u00a0"
          "ef-g"},
         {"skipped destinations",
          "{\\rtf1{\\info{\\title Secret}{\\author Me}}{\\colortbl;\\red255\\green0\\blue0;}"
@@ -151,8 +153,8 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "plain\\par\\li-5\\fi-99999 x\\par}",
          "<284 -284>[284]-\titem|<284 -284>[284]next|<0 360>plain|<0 -31680>x"},
         {"bullet text keeps the paragraph's tab stops",
-         "{\\rtf1\\pard\\tx360{\\listtext\\pard\\plain \\'b7\\tab}Item\\par}", "[360]\xB7\tItem"},
-        {"paragraph breaks", "{\\rtf1 one\\line two\r\n\\par\\par three}", "one|two||three"},
+         "{\\rtf1\\pard\\tx360{\\listtext\\pard\\plain \\'b7\\tab}Item\\par}", "[360]\u00b7\tItem"},
+        {"paragraph breaks", "{\\rtf1 one\\line two\r\n\\par\\par three\\page four}", "one\ntwo||three|four"},
         {"escaped line end is a paragraph", "{\\rtf1 one\\\ntwo}", "one|two"},
         {"one blank ends a control word", "{\\rtf1\\fs20 100 pieces\\b  two\\b0\\par}", "100 pieces{b: two}",
          "", 20},
@@ -162,7 +164,9 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "{\\rtf1 a\tb\x01"
          "c\\par}",
          "a\tbc"},
-        {"quotes and dashes", "{\\rtf1\\ldblquote a\\rdblquote \\endash  b\\par}", "\"a\"- b"},
+        {"quotes and dashes",
+         "{\\rtf1\\ldblquote a\\rdblquote \\endash  b\\emdash\\lquote c\\rquote\\bullet\\par}",
+         "\u201ca\u201d\u2013 b\u2014\u2018c\u2019\u2022"},
         {"font table with several fonts",
          "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset0 Times New Roman;}{\\f1\\fswiss\\fcharset0 "
          "Arial;}"
@@ -175,12 +179,12 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
          "Helvetica", 28},
         {"font of most of the text",
          "{\\rtf1{\\fonttbl{\\f0 Symbol;}{\\f1 Arial;}}{\\f0\\fs16 \\'b7}\\f1 Long text here\\par}",
-         "\xB7Long text here", "Arial"},
+         "\u00b7Long text here", "Arial"},
         {"unknown font number", "{\\rtf1\\deff0{\\fonttbl{\\f0 Tahoma;}}\\f7 x\\par}", "x", "Tahoma"},
         {"plain returns to the default font and size",
          "{\\rtf1\\deff0{\\fonttbl{\\f0 Tahoma;}{\\f1 Arial;}}\\f1\\fs40 a\\plain bcd\\par}", "abcd",
          "Tahoma"},
-        {"huge numbers", "{\\rtf1\\fs99999999999999999999 x\\u-99999999999 y\\par}", "x?", "", 3276},
+        {"huge numbers", "{\\rtf1\\fs99999999999999999999 x\\u-99999999999 y\\par}", "x\ufffd", "", 3276},
         {"unclosed groups", "{\\rtf1{\\b abc", "{b:abc}"},
         {"extra closing braces", "{\\rtf1 a}}}b", "a"},
         {"trailing backslash", "{\\rtf1 a\\", "a"},
@@ -247,13 +251,14 @@ TEST(RtfReader, GarbageNeverBreaksTheReader) {
         }
         const RtfReadResult result = ReadRtf(input);
         EXPECT_EQ(result.ok, input.starts_with("{\\rtf")) << n;
-        for (const RtfParagraph& paragraph : result.document.paragraphs) {
-            EXPECT_LE(paragraph.tabStopsTwips.size(), 64u) << n;
-            for (const RtfRun& run : paragraph.runs) {
-                EXPECT_FALSE(run.text.empty()) << n;
-                for (const char c : run.text)
-                    EXPECT_TRUE(static_cast<unsigned char>(c) >= 32 || c == '\t') << n << ": byte " << int(c);
-            }
+        const RtfDocument& document = result.document;
+        EXPECT_TRUE(IsValidUtf8(document.text)) << n;
+        for (const unsigned char c : document.text)
+            EXPECT_TRUE(c >= 32 || c == '\t' || c == '\n') << n << ": byte " << int(c);
+        for (const RtfParagraph& paragraph : document.paragraphs) {
+            EXPECT_LE(document.TabStops(paragraph).size(), 64u) << n;
+            for (const RtfRun& run : document.Runs(paragraph))
+                EXPECT_FALSE(document.Text(run).empty()) << n;
         }
     }
 }
@@ -286,6 +291,180 @@ TEST(RtfReader, ReadsFilesAndNamesTheFileInErrors) {
         EXPECT_EQ(result.error, "Cannot read \"" + failure.path + "\": " + failure.reason);
         EXPECT_TRUE(result.document.paragraphs.empty()) << failure.path;
     }
+}
+
+} // namespace
+
+namespace {
+
+// Release notes written as HTML (tests/dialogs/data/release-notes.html) and turned into RTF by
+// LibreOffice Writer (scripts/make-rtf-fixtures.sh): what went in must come out.
+TEST(RtfReader, ReadsReleaseNotesAWordProcessorWrote) {
+    const RtfReadResult result =
+        ReadRtfFile(std::string(KITBUILDER_SOURCE_DIR) + "/tests/dialogs/data/release-notes.rtf");
+    ASSERT_TRUE(result.ok) << result.error;
+    const RtfDocument& document = result.document;
+
+    const struct {
+        std::string text;
+        RtfAlignment alignment;
+    } paragraphs[] = {
+        {"VK72 Configuration Tool 2.1", RtfAlignment::Center},
+        {"Release notes \u2013 \u201cevery character kept\u201d", RtfAlignment::Center},
+        {"Customer names such as Dvo\u0159\u00e1k, \u0141\u00f3d\u017a and \u5317\u4eac are kept, and prices "
+         "show the "
+         "\u20ac sign.",
+         RtfAlignment::Left},
+        {"Right aligned, 9 pt", RtfAlignment::Right},
+        {"Justified text: underlined, struck through, italic and bold italic \u2014 with an em dash.",
+         RtfAlignment::Justify},
+        {"Indented by one inch, in a fixed-width font", RtfAlignment::Left},
+        {"\u2022\tFirst point with \u2018single\u2019 quotes ", RtfAlignment::Left},
+        {"\u2022\tSecond point with an emoji \U0001F600 ", RtfAlignment::Left},
+        {"Line one\nline two of the same paragraph", RtfAlignment::Left},
+        {"See the notes on the web for more.", RtfAlignment::Left},
+        {"Green 14 pt then normal.", RtfAlignment::Left},
+    };
+    ASSERT_EQ(document.paragraphs.size(), std::size(paragraphs));
+    for (std::size_t p = 0; p < std::size(paragraphs); ++p) {
+        EXPECT_EQ(document.Text(document.paragraphs[p]), paragraphs[p].text) << p;
+        EXPECT_EQ(document.Format(document.paragraphs[p]).alignment, paragraphs[p].alignment) << p;
+    }
+    EXPECT_EQ(document.Format(document.paragraphs[5]).leftIndentTwips, 1440);
+    EXPECT_EQ(document.Format(document.paragraphs[6]).leftIndentTwips, 709);
+    EXPECT_EQ(document.Format(document.paragraphs[6]).firstLineIndentTwips, -283);
+    EXPECT_EQ(document.TabStops(document.paragraphs[6]), std::vector<int>{709});
+    EXPECT_EQ(document.fontName, "Liberation Sans");
+    EXPECT_EQ(document.fontHalfPoints, 22);
+
+    // The run holding each piece of text, with the format it went in with.
+    const auto runOf = [&](std::string_view piece) -> const RtfCharFormat* {
+        for (const RtfRun& run : document.runs) {
+            if (document.Text(run) == piece)
+                return &document.Format(run);
+        }
+        return nullptr;
+    };
+    const struct {
+        std::string text;
+        bool bold, italic, underline, strike;
+        int halfPoints;
+        std::uint32_t color;
+        std::string font;
+    } runs[] = {
+        {"VK72 Configuration Tool 2.1", true, false, false, false, 36, 0x1F4E79, "Liberation Sans"},
+        {"Dvo\u0159\u00e1k", true, false, false, false, 22, 0x000000, "Liberation Sans"},
+        {"\u20ac", false, false, false, false, 22, 0xC00000, "Liberation Sans"},
+        {"Right aligned, 9 pt", false, false, false, false, 18, 0x000000, "Liberation Sans"},
+        {"underlined", false, false, true, false, 22, 0x000000, "Liberation Sans"},
+        {"struck through", false, false, false, true, 22, 0x000000, "Liberation Sans"},
+        {"italic", false, true, false, false, 22, 0x000000, "Liberation Sans"},
+        {"bold italic", true, true, false, false, 22, 0x000000, "Liberation Sans"},
+        {"Indented by one inch, in a fixed-width font", false, false, false, false, 20, 0x000000,
+         "Liberation Mono"},
+        {"the notes on the web", false, false, true, false, 22, 0x000080, "Liberation Sans"},
+        {"Green 14 pt", false, false, false, false, 28, 0x00B050, "Liberation Sans"},
+    };
+    for (const auto& r : runs) {
+        const RtfCharFormat* format = runOf(r.text);
+        ASSERT_NE(format, nullptr) << r.text;
+        EXPECT_EQ(format->bold, r.bold) << r.text;
+        EXPECT_EQ(format->italic, r.italic) << r.text;
+        EXPECT_EQ(format->underline, r.underline) << r.text;
+        EXPECT_EQ(format->strike, r.strike) << r.text;
+        EXPECT_EQ(format->halfPoints, r.halfPoints) << r.text;
+        EXPECT_EQ(format->color, r.color) << r.text;
+        EXPECT_EQ(document.fonts[format->font].name, r.font) << r.text;
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST(RtfReader, CodePagesColoursAndParagraphFormats) {
+    const struct {
+        const char* name;
+        std::string rtf;
+        std::string text;
+    } texts[] = {
+        {"document code page", "{\\rtf1\\ansi\\ansicpg1251 \\'c4\\'e0}", "\u0414\u0430"},
+        {"font code page over the document's",
+         "{\\rtf1\\ansicpg1252{\\fonttbl{\\f0\\fcharset238 Arial CE;}{\\f1 Arial;}}\\f0 Dvo\\'f8\\'e1k "
+         "\\f1\\'f8}",
+         "Dvo\u0159\u00e1k \u00f8"},
+        {"Greek font", "{\\rtf1{\\fonttbl{\\f0\\fcharset161 Arial Greek;}}\\f0\\'e1\\'e2}", "\u03b1\u03b2"},
+        {"symbol font bullet", "{\\rtf1{\\fonttbl{\\f0\\fcharset2 Symbol;}}\\f0\\'b7}", "\u2022"},
+        {"unknown code page reads as Windows-1252", "{\\rtf1\\ansicpg99999 \\'80}", "\u20ac"},
+        {"DOS and Macintosh character sets", "{\\rtf1\\pc \\'81{\\mac \\'8a}}", "\u00fc\u00e4"},
+        {"surrogate pair", "{\\rtf1 \\u-10179?\\u-8704?!}", "\U0001F600!"},
+        {"lone surrogates", "{\\rtf1 \\u-10179?x\\u-8704?y}", "\ufffdx\ufffdy"},
+        {"hidden text", "{\\rtf1 a{\\v secret}b\\v c\\v0 d}", "abd"},
+    };
+    for (const auto& t : texts) {
+        const RtfReadResult result = ReadRtf(t.rtf);
+        ASSERT_EQ(result.document.paragraphs.size(), 1u) << t.name;
+        EXPECT_EQ(result.document.Text(result.document.paragraphs[0]), t.text) << t.name;
+    }
+
+    const RtfReadResult result =
+        ReadRtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue255;}"
+                "\\pard\\qc\\sb120\\sa240\\li100\\ri200 {\\cf1 red}{\\cf2\\strike blue}"
+                "{\\cf0 auto}{\\cf9 none}\\par\\qr r\\par\\pard\\qj j\\par}");
+    const RtfDocument& document = result.document;
+    ASSERT_EQ(document.paragraphs.size(), 3u);
+    const RtfParagraphFormat& first = document.Format(document.paragraphs[0]);
+    EXPECT_EQ(first.alignment, RtfAlignment::Center);
+    EXPECT_EQ(first.spaceBeforeTwips, 120);
+    EXPECT_EQ(first.spaceAfterTwips, 240);
+    EXPECT_EQ(first.leftIndentTwips, 100);
+    EXPECT_EQ(first.rightIndentTwips, 200);
+    EXPECT_EQ(document.Format(document.paragraphs[1]).alignment, RtfAlignment::Right);
+    EXPECT_EQ(document.Format(document.paragraphs[1]).spaceAfterTwips, 240);
+    EXPECT_EQ(document.Format(document.paragraphs[2]).alignment, RtfAlignment::Justify);
+    EXPECT_EQ(document.Format(document.paragraphs[2]).spaceAfterTwips, 0);
+    const auto runs = document.Runs(document.paragraphs[0]);
+    ASSERT_EQ(runs.size(), 3u); // "auto" and "none" share the automatic colour
+    EXPECT_EQ(document.Format(runs[0]).color, 0xFF0000u);
+    EXPECT_EQ(document.Format(runs[1]).color, 0x0080FFu);
+    EXPECT_TRUE(document.Format(runs[1]).strike);
+    EXPECT_EQ(document.Format(runs[2]).color, kRtfAutoColor);
+    EXPECT_EQ(document.Text(runs[2]), "autonone");
+}
+
+TEST(RtfReader, FormatsAndTabStopsAreHeldOnce) {
+    std::string rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier;}}";
+    for (int n = 0; n < 500; ++n)
+        rtf += "\\pard\\tx720\\tx1440\\tx2880 {\\b a}\\tab{\\f1\\fs20 b}\\tab c\\par\n";
+    const RtfDocument document = ReadRtf(rtf + "}").document;
+    ASSERT_EQ(document.paragraphs.size(), 500u);
+    EXPECT_EQ(document.tabStopSets.size(), 2u); // the empty set and the one every paragraph shares
+    EXPECT_EQ(document.paragraphFormats.size(), 1u);
+    EXPECT_EQ(document.charFormats.size(), 3u);
+    EXPECT_EQ(document.runs.size(), 2000u);
+    EXPECT_EQ(document.Text(document.paragraphs[499]), "a\tb\tc");
+}
+
+TEST(RtfReader, ParagraphsPastTheLimitAreLeftOutWithANote) {
+    std::string rtf = "{\\rtf1 ";
+    for (std::size_t n = 0; n < kMaxRtfParagraphs + 25; ++n)
+        rtf += "p" + std::to_string(n) + "\\par ";
+    const RtfDocument document = ReadRtf(rtf + "}").document;
+    ASSERT_EQ(document.paragraphs.size(), kMaxRtfParagraphs + 1);
+    EXPECT_EQ(document.omittedParagraphs, 25u);
+    EXPECT_EQ(document.Text(document.paragraphs[kMaxRtfParagraphs - 1]),
+              "p" + std::to_string(kMaxRtfParagraphs - 1));
+    const RtfParagraph& note = document.paragraphs.back();
+    EXPECT_EQ(document.Text(note), "[25 more paragraphs were left out: only the first " +
+                                       std::to_string(kMaxRtfParagraphs) + " are shown.]");
+    EXPECT_TRUE(document.Format(document.Runs(note)[0]).italic);
+
+    std::string full = "{\\rtf1 ";
+    for (std::size_t n = 0; n < kMaxRtfParagraphs; ++n)
+        full += "x\\par ";
+    const RtfDocument exact = ReadRtf(full + "}").document;
+    EXPECT_EQ(exact.paragraphs.size(), kMaxRtfParagraphs);
+    EXPECT_EQ(exact.omittedParagraphs, 0u);
 }
 
 } // namespace

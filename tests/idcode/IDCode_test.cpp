@@ -190,6 +190,10 @@ TEST_F(IDCodeTest, TooShortOrEmptyCodeChangesNothing) {
     EXPECT_NE(shortMessage->text.find("\"" + thirty + "\" is too short"), std::string::npos)
         << shortMessage->text;
     EXPECT_FALSE(c.ApplyIDCode("").has_value());
+    // Places count characters: 31 bytes holding 30 characters are still too short.
+    const auto counted = c.ApplyIDCode(thirty.substr(0, 29) + "\xC3\xA4");
+    ASSERT_TRUE(counted.has_value());
+    EXPECT_NE(counted->text.find("but has 30."), std::string::npos) << counted->text;
     EXPECT_EQ(Snapshot(c.choice()), before);
     EXPECT_EQ(c.checkRuns(), runs);
 
@@ -208,11 +212,17 @@ TEST_F(IDCodeTest, DecodingEachPlace) {
         int after;
     };
     const Case cases[] = {
-        // Radio groups: past the end selects the last entry, below "1" selects none.
+        // Radio groups: past the end selects the last entry, below "1" selects none. A character
+        // beyond ASCII (UTF-8, or a stray 8-bit byte) takes one place and lies past the end.
         {6, "9", Group::Housing, 0, 1},
         {6, "0", Group::Housing, 0, -1},
-        {6, "\xC8", Group::Housing, 0, -1},
+        {6, "\xC8", Group::Housing, 0, 1},
         {6, "\xB0", Group::Housing, 0, 1},
+        {6, "\xC3\x84", Group::Housing, 0, 1},
+        {6, "\xF0\x9F\x98\x80", Group::Housing, 0, 1},
+        {7, "\xE2\x82\xAC", Group::Power, 0, -1},
+        {15, "\xC3\x84", Group::HMI, 1, 1},
+        {30, "\xC3\x84", Group::Display, 1, 1},
         {8, "5", Group::Processor, 0, 0},
         {9, "3", Group::RAM, 0, 2},
         {12, "/", Group::OS, 0, -1},
@@ -362,3 +372,16 @@ TEST(IDCodeSample, EveryOptionRoundTrips) {
 }
 
 } // namespace
+
+TEST(CapitalizeCode, OnlyAsciiLettersChange) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"vk72-0000a-0000b", "VK72-0000A-0000B"},
+        {"azAZ09-_", "AZAZ09-_"},
+        // Letters beyond ASCII stay: they fit no entry either way, and the length stays.
+        {"\xC3\xA4\xC3\xBF\xC3\x9F", "\xC3\xA4\xC3\xBF\xC3\x9F"},
+        {"x\xF0\x9F\x98\x80y", "X\xF0\x9F\x98\x80Y"},
+        {"", ""},
+    };
+    for (const auto& [input, expected] : cases)
+        EXPECT_EQ(CapitalizeCode(input), expected) << input;
+}

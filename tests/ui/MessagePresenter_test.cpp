@@ -10,7 +10,7 @@ class MessagePresenterTest : public QObject {
     void boxFollowsTheKind_data();
     void boxFollowsTheKind();
     void abortIgnoreButtons();
-    void textIsPlainLatin1();
+    void textIsPlainUtf8();
 };
 
 void MessagePresenterTest::boxFollowsTheKind_data() {
@@ -52,11 +52,11 @@ void MessagePresenterTest::abortIgnoreButtons() {
     QCOMPARE(box->result(), int(QMessageBox::Abort));
 }
 
-void MessagePresenterTest::textIsPlainLatin1() {
-    const auto box = CreateMessageBox(Message::Error("Stra\xdf"
-                                                     "e <b>1</b>"),
+void MessagePresenterTest::textIsPlainUtf8() {
+    const auto box = CreateMessageBox(Message::Error("Stra\xC3\x9F"
+                                                     "e \xE2\x82\xAC <b>1</b>"),
                                       nullptr);
-    QCOMPARE(box->text(), QString(QStringLiteral("Stra") + QChar(0xdf) + QStringLiteral("e <b>1</b>")));
+    QCOMPARE(box->text(), QStringLiteral("Stra\u00dfe \u20ac <b>1</b>"));
     QCOMPARE(box->textFormat(), Qt::PlainText);
 }
 

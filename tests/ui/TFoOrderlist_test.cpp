@@ -396,9 +396,11 @@ void TFoOrderlistTest::saveFailureAdoptsNothing() {
 
 void TFoOrderlistTest::clipboardCarriesRichAndPlainText() {
     SampleWindows w;
-    // A customer name with a character beyond ASCII, as the customer file holds it: one byte.
+    // Names beyond ASCII: Windows-1252 letters, and characters only Unicode has.
     CustomerRecord customer;
-    customer[CustomerRecord::Name1] = "J\xFCrgen M\xFCller";
+    customer[CustomerRecord::Name1] = "J\xC3\xBCrgen M\xC3\xBCller";
+    customer[CustomerRecord::Name2] = "Dvo\xC5\x99\xC3\xA1k \xE2\x82\xAC \xC5\x81\xC3\xB3"
+                                      "d\xC5\xBA \xE5\x8C\x97\xE4\xBA\xAC \xF0\x9F\x98\x80";
     w.core().StoreCustomerFields(customer);
     QGuiApplication::clipboard()->clear();
     ShowOrderList(w, [&](QDialog&) { QTest::mouseClick(Button("ClipButton"), Qt::LeftButton); });
@@ -412,6 +414,11 @@ void TFoOrderlistTest::clipboardCarriesRichAndPlainText() {
     const QString plain = data->text();
     QCOMPARE(plain, ToQ(FoOrderlist->plainText()));
     QVERIFY(plain.contains(QStringLiteral("\tName1\tJ\u00FCrgen M\u00FCller\t\t\t\n")));
+    QVERIFY(plain.contains(QStringLiteral("\tName2\tDvo\u0159\u00e1k \u20ac \u0141\u00f3d\u017a \u5317\u4eac "
+                                          "\U0001F600\t")));
+    QVERIFY(rtf.contains("J\\'fcrgen M\\'fcller"));
+    QVERIFY(
+        rtf.contains("Dvo\\u345?\\'e1k \\'80 \\u321?\\'f3d\\u378? \\u21271?\\u20140? \\u-10179?\\u-8704?"));
     QCOMPARE(plain.count(QLatin1Char('\n')), Tab1()->rowCount() + 1);
 }
 

@@ -113,6 +113,8 @@ class TNewVersionBoxTest : public QObject {
     void loadsTheShippedNotes();
     void brokenFileKeepsThePreviousContents_data();
     void brokenFileKeepsThePreviousContents();
+    void plainTextAndEmptyFiles_data();
+    void plainTextAndEmptyFiles();
     void okCloses();
     void fillTextDocument();
     void printTextDocument_data();
@@ -194,9 +196,8 @@ void TNewVersionBoxTest::loadsTheShippedNotes() {
 void TNewVersionBoxTest::brokenFileKeepsThePreviousContents_data() {
     QTest::addColumn<bool>("loadFirst");
     QTest::addColumn<bool>("folder");
-    QTest::newRow("not RTF after notes") << true << false;
-    QTest::newRow("not RTF at first") << false << false;
     QTest::newRow("unreadable after notes") << true << true;
+    QTest::newRow("unreadable at first") << false << true;
 }
 
 void TNewVersionBoxTest::brokenFileKeepsThePreviousContents() {
@@ -226,6 +227,31 @@ void TNewVersionBoxTest::brokenFileKeepsThePreviousContents() {
     QVERIFY2(presenter.shown[0].text.find("\"NewVersion.rtf\"") != std::string::npos,
              presenter.shown[0].text.c_str());
     QCOMPARE(edit->toPlainText(), before);
+}
+
+void TNewVersionBoxTest::plainTextAndEmptyFiles_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("empty") << QByteArray() << QString();
+    QTest::newRow("plain text, CRLF") << QByteArray("Notes of 2.1\r\n\r\n- {braces} \\ and\ttab\r\n")
+                                      << QStringLiteral("Notes of 2.1\n\n- {braces} \\ and\ttab");
+    QTest::newRow("Windows-1252 lines")
+        << QByteArray("Wei\xDF \x80 \x93x\x94\nDvo\xC5\x99\xC3\xA1k \xF0\x9F\x98\x80")
+        << QStringLiteral("Wei\u00df \u20ac \u201cx\u201d\nDvo\u0159\u00e1k \U0001F600");
+    QTest::newRow("UTF-8 with BOM") << QByteArray("\xEF\xBB\xBF\xE2\x82\xAC 5") << QStringLiteral("\u20ac 5");
+    QTest::newRow("UTF-16") << QByteArray("\xFF\xFE\xAC\x20\x0A\x00\x3D\xD8\x00\xDE", 10)
+                            << QStringLiteral("\u20ac\n\U0001F600");
+}
+
+void TNewVersionBoxTest::plainTextAndEmptyFiles() {
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
+    RecordingPresenter presenter;
+    TNewVersionBox box(&presenter);
+    m_dir->write("NewVersion.rtf", content.toStdString());
+    box.show();
+    QVERIFY(presenter.shown.empty());
+    QCOMPARE(Find<QTextEdit>(box, "RichEdit1")->toPlainText(), shown);
 }
 
 void TNewVersionBoxTest::okCloses() {

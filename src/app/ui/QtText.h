@@ -5,10 +5,9 @@
 
 // The only place where text crosses between the core and Qt.
 //
-// The core's texts (catalogue entries, customer fields, messages) are 8-bit text as the
-// files hold it, one byte per character: they are read and written as Latin-1, so every
-// byte maps to one character and back unchanged. A character outside Latin-1 typed into
-// a widget becomes "?" on its way into the core.
+// The core's texts (catalogue entries, customer fields, messages) are UTF-8 (the files'
+// own encodings are dealt with where they are read and written, see TextCodec.h), so
+// every character a user types reaches the core and comes back unchanged.
 //
 // File paths are different: they name files on disk, so they use the file system's own
 // encoding (QFile::encodeName / decodeName).

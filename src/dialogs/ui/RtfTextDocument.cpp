@@ -30,24 +30,65 @@ qreal DocumentDpi() {
     return 96.0;
 }
 
-QTextBlockFormat BlockFormat(const RtfParagraph& paragraph, qreal dpi) {
+QTextBlockFormat BlockFormat(const RtfDocument& rtf, const RtfParagraph& paragraph, qreal dpi) {
     const auto length = [dpi](int twips) { return twips / kTwipsPerPoint * dpi / kPointsPerInch; };
+    const RtfParagraphFormat& paragraphFormat = rtf.Format(paragraph);
+    const std::vector<int>& stops = rtf.TabStops(paragraph);
     QList<QTextOption::Tab> tabs;
-    tabs.reserve(static_cast<qsizetype>(paragraph.tabStopsTwips.size()));
-    for (const int twips : paragraph.tabStopsTwips)
+    tabs.reserve(static_cast<qsizetype>(stops.size()));
+    for (const int twips : stops)
         tabs.append(QTextOption::Tab(length(twips), QTextOption::LeftTab));
     QTextBlockFormat format;
     format.setTabPositions(tabs);
-    format.setLeftMargin(length(paragraph.leftIndentTwips));
-    format.setTextIndent(length(paragraph.firstLineIndentTwips));
+    format.setLeftMargin(length(paragraphFormat.leftIndentTwips));
+    format.setRightMargin(length(paragraphFormat.rightIndentTwips));
+    format.setTextIndent(length(paragraphFormat.firstLineIndentTwips));
+    format.setTopMargin(length(paragraphFormat.spaceBeforeTwips));
+    format.setBottomMargin(length(paragraphFormat.spaceAfterTwips));
+    switch (paragraphFormat.alignment) {
+    case RtfAlignment::Left:
+        format.setAlignment(Qt::AlignLeft);
+        break;
+    case RtfAlignment::Center:
+        format.setAlignment(Qt::AlignHCenter);
+        break;
+    case RtfAlignment::Right:
+        format.setAlignment(Qt::AlignRight);
+        break;
+    case RtfAlignment::Justify:
+        format.setAlignment(Qt::AlignJustify);
+        break;
+    }
     return format;
 }
 
-QTextCharFormat CharFormat(const RtfRun& run) {
+QFont::StyleHint StyleHint(const std::string& family) {
+    if (family == "roman")
+        return QFont::Serif;
+    if (family == "swiss")
+        return QFont::SansSerif;
+    if (family == "modern")
+        return QFont::TypeWriter;
+    if (family == "script")
+        return QFont::Cursive;
+    if (family == "decor")
+        return QFont::Decorative;
+    return QFont::AnyStyle;
+}
+
+QTextCharFormat CharFormat(const RtfDocument& rtf, const RtfCharFormat& run) {
     QTextCharFormat format;
+    const RtfFont& font = rtf.fonts[run.font];
+    if (!font.name.empty())
+        format.setFontFamilies({ToQ(font.name)});
+    format.setFontStyleHint(StyleHint(font.family));
+    format.setFontPointSize(run.halfPoints / 2.0);
     format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
     format.setFontItalic(run.italic);
     format.setFontUnderline(run.underline);
+    format.setFontStrikeOut(run.strike);
+    if (run.color != kRtfAutoColor)
+        format.setForeground(QColor::fromRgb(static_cast<QRgb>(run.color)));
     return format;
 }
 
@@ -61,18 +102,27 @@ void FillTextDocument(QTextDocument& document, const RtfDocument& rtf) {
     font.setPointSizeF(rtf.fontHalfPoints / 2.0);
     document.setDefaultFont(font);
 
+    // Each format is made once, however many runs share it.
+    std::vector<QTextCharFormat> charFormats;
+    charFormats.reserve(rtf.charFormats.size());
+    for (const RtfCharFormat& format : rtf.charFormats)
+        charFormats.push_back(CharFormat(rtf, format));
+
     const qreal dpi = DocumentDpi();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     bool first = true;
     for (const RtfParagraph& paragraph : rtf.paragraphs) {
         if (first)
-            cursor.setBlockFormat(BlockFormat(paragraph, dpi));
+            cursor.setBlockFormat(BlockFormat(rtf, paragraph, dpi));
         else
-            cursor.insertBlock(BlockFormat(paragraph, dpi), QTextCharFormat());
+            cursor.insertBlock(BlockFormat(rtf, paragraph, dpi), QTextCharFormat());
         first = false;
-        for (const RtfRun& run : paragraph.runs)
-            cursor.insertText(ToQ(run.text), CharFormat(run));
+        for (const RtfRun& run : rtf.Runs(paragraph)) {
+            QString text = ToQ(std::string(rtf.Text(run)));
+            text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+            cursor.insertText(text, charFormats[run.format]);
+        }
     }
     cursor.endEditBlock();
 }

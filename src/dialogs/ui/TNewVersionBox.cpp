@@ -54,7 +54,7 @@ void TNewVersionBox::FormActivate() {
     const QString name = QLatin1String(kReleaseNotesFile);
     if (!QFileInfo::exists(name))
         return;
-    const RtfReadResult notes = ReadRtfFile(kReleaseNotesFile);
+    const RtfReadResult notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
     if (!notes.ok) {
         presenter().Show(Message::Error(notes.error), this);
         return;

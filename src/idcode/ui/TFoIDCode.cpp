@@ -20,6 +20,7 @@
 #include "app/ui/Icons.h"
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
+#include "idcode/IDCode.h"
 
 namespace {
 
@@ -27,26 +28,35 @@ constexpr int kClientWidth = 464;
 constexpr int kClientHeight = 224;
 constexpr std::array<int, 5> kBoxLengths{5, 5, 5, 5, 3};
 
-// Capitals where the capital is still one 8-bit character: the core keeps a code
-// character as one Latin-1 byte ("ÿ" stays, its capital lies outside Latin-1).
-QString UpperLatin1(const QString& text) {
-    QString upper = text;
-    for (QChar& c : upper) {
-        const QChar capital = c.toUpper();
-        if (capital.unicode() <= 0xFF || c.unicode() > 0xFF)
-            c = capital;
-    }
-    return upper;
+// Capitals made by the core, as the companion makes them.
+QString Capitals(const QString& text) {
+    return ToQ(CapitalizeCode(FromQ(text)));
 }
 
-// Turns every typed letter into its capital; the length stays, so the cursor keeps its place.
+// Characters, not UTF-16 units: a character beyond 16 bits takes one place like any other.
+int CharacterCount(const QString& text) {
+    return static_cast<int>(text.toUcs4().size());
+}
+
+// Turns every typed letter into its capital (the length stays, so the cursor keeps its place)
+// and keeps no more characters than the box holds.
 class UpperCaseValidator : public QValidator {
   public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        input = UpperLatin1(input);
+    UpperCaseValidator(int characters, QObject* parent) : QValidator(parent), m_characters(characters) {}
+    State validate(QString& input, int& position) const override {
+        input = Capitals(input);
+        // A longer paste keeps what fits, as a box with a length limit does.
+        const QList<uint> characters = input.toUcs4();
+        if (characters.size() > m_characters) {
+            input =
+                QString::fromUcs4(reinterpret_cast<const char32_t*>(characters.constData()), m_characters);
+            position = std::min(position, static_cast<int>(input.size()));
+        }
         return Acceptable;
     }
+
+  private:
+    int m_characters;
 };
 
 // A code box that takes a whole pasted code and lets the dialog spread it over all five
@@ -137,7 +147,6 @@ void TFoIDCode::buildControls() {
     auto* codeRow = new QHBoxLayout;
     codeRow->setSpacing(6);
     codeRow->addWidget(BoldLabel(this, QStringLiteral("Label2"), QStringLiteral("VK72 -")));
-    auto* validator = new UpperCaseValidator(this);
     QFont boxFont = font();
     boxFont.setPointSizeF(boxFont.pointSizeF() * 1.25);
     const QFontMetrics metrics(boxFont);
@@ -146,8 +155,9 @@ void TFoIDCode::buildControls() {
             codeRow->addWidget(BoldLabel(this, QStringLiteral("Label%1").arg(n + 3), QStringLiteral("-")));
         auto* edit = new CodeBox(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(n + 1));
-        edit->setMaxLength(kBoxLengths[n]);
-        edit->setValidator(validator);
+        // Room for surrogate pairs; the validator holds the box to its characters.
+        edit->setMaxLength(2 * kBoxLengths[n]);
+        edit->setValidator(new UpperCaseValidator(kBoxLengths[n], edit));
         edit->setFont(boxFont);
         edit->setFixedWidth(metrics.horizontalAdvance(QString(kBoxLengths[n], QLatin1Char('X'))) + 16);
         codeRow->addWidget(edit);
@@ -198,7 +208,7 @@ void TFoIDCode::FormShow() {
 
 void TFoIDCode::MoveOnWhenFull(std::size_t box) {
     ensureControls();
-    if (m_edits[box]->text().size() == m_edits[box]->maxLength())
+    if (CharacterCount(m_edits[box]->text()) == kBoxLengths[box])
         m_edits[box + 1]->setFocus();
     UpdateOkButton();
 }
@@ -206,8 +216,8 @@ void TFoIDCode::MoveOnWhenFull(std::size_t box) {
 void TFoIDCode::UpdateOkButton() {
     ensureControls();
     m_ok->setEnabled(false);
-    for (const QLineEdit* edit : m_edits) {
-        if (edit->text().size() != edit->maxLength())
+    for (std::size_t n = 0; n < m_edits.size(); ++n) {
+        if (CharacterCount(m_edits[n]->text()) != kBoxLengths[n])
             return;
     }
     m_ok->setEnabled(true);
