@@ -52,6 +52,8 @@ class Configurator : private SelectionSink {
     // The catalogue as the controls show it; shared, never changed after loading.
     const std::shared_ptr<const CatalogueSnapshot>& snapshot() const { return m_snapshot; }
     const Choice& choice() const { return m_choice; }
+    // The choice as the start-up left it: where every saved order is rechecked from.
+    const Choice& startChoice() const { return m_startChoice; }
     Configuration configuration() const { return Configuration(m_choice, *m_snapshot); }
 
     // A user's change of a control: takes the selection and runs the control's handler
@@ -155,6 +157,7 @@ class Configurator : private SelectionSink {
     std::string m_cataloguePath;
     std::shared_ptr<const CatalogueSnapshot> m_snapshot = std::make_shared<CatalogueSnapshot>();
     Choice m_choice;
+    Choice m_startChoice;
 
     CheckResult m_checkResult = CheckResult::Passed;
     std::string m_statusText;

@@ -94,6 +94,7 @@ void SelectByMatch(Group group, char c, const CatalogueSnapshot& catalogue, Sele
             return;
         }
     }
+    sink.NoEntry(Info(group).controlName, c);
 }
 
 } // namespace
@@ -131,6 +132,8 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
         sink.SetPCIChecked(false);
     else if (at(14) == '1')
         sink.SetPCIChecked(true);
+    else
+        sink.NoEntry("PCI", at(14));
 
     SelectByMatch(Group::HMI, at(15), catalogue, sink);
 
