@@ -76,7 +76,8 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_table->horizontalHeader()->setHighlightSections(false);
     for (int c = 0; c < RecheckModel::kColumnCount; ++c)
         m_table->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    m_table->horizontalHeader()->setSectionResizeMode(RecheckModel::Status, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setMinimumSectionSize(40);
 
     m_counts = new QLabel(this);
     m_counts->setObjectName(QStringLiteral("LaCounts"));
@@ -112,7 +113,7 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     layout->addWidget(m_table, 1);
     layout->addLayout(statusRow);
     layout->addLayout(buttonRow);
-    resize(1200, 520);
+    resize(1300, 520);
 
     connect(m_folder, &QLineEdit::returnPressed, this, &TFoRecheck::BtnCheckClick);
     connect(m_browse, &QPushButton::clicked, this, &TFoRecheck::BtnBrowseClick);
