@@ -2,6 +2,7 @@
 // followed by each median against its target.
 #include "app/Configurator.h"
 #include "config/ConfigurationCheck.h"
+#include "customer/Recheck.h"
 #include "platform/TIniFile.h"
 
 #include <benchmark/benchmark.h>
@@ -158,6 +159,34 @@ void ReadGrownCatalogue(benchmark::State& state) {
     state.counters["file_KiB"] = static_cast<double>(size) / kKiB;
 }
 
+// A folder of 1,000 saved orders, a third each valid, changed (a slot character that fits
+// nothing) and invalid (incomplete), rechecked from listing the folder to the last row.
+void RecheckThousandOrders(benchmark::State& state) {
+    const Configurator c = LoadedSample();
+    const fs::path folder = fs::path(Files().catalogue()).parent_path() / "orders";
+    fs::create_directories(folder);
+    const char* codes[] = {"VK72-1111x-110Ax-00000-00000-M3x", "VK72-1111x-110Ax-Z0000-00000-M3x",
+                           "VK72-1911x-110Ax-00000-00000-M3x"};
+    constexpr int kOrders = 1000;
+    for (int i = 0; i < kOrders; ++i) {
+        std::ofstream out(folder / ("order" + std::to_string(i) + ".CST"), std::ios::binary);
+        out << "[Data]\nCompany1=Customer " << i << "\nName1=Buyer\nStreet=Main Street " << i
+            << "\nCity=Springfield\nCode=" << codes[i % 3] << "\n";
+    }
+    for (auto _ : state) {
+        const RecheckBasis basis = MakeRecheckBasis(c.snapshot(), c.startChoice(), c.cataloguePath());
+        const CustomerFileList found = FindCustomerFiles({folder.string()});
+        std::size_t valid = 0;
+        for (const std::string& file : found.files)
+            valid += RecheckCustomerFile(file, basis).verdict == RecheckVerdict::Valid;
+        if (found.files.size() != kOrders || valid != (kOrders + 2) / 3) {
+            state.SkipWithError("the orders were not all found or not checked as written");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kOrders);
+}
+
 struct Target {
     const char* what;
     const char* name; // benchmark name without the aggregate suffix
@@ -170,6 +199,7 @@ const Target kTargets[] = {
     {"decode + order list with RTF copy", "ApplyCodeAndBuildOrderList", 200},
     {"loading the sample catalogue", "LoadSampleCatalogue", 5000},
     {"reading a 1 MB catalogue", "ReadGrownCatalogue/1048576", 30000},
+    {"recheck of 1,000 saved orders", "RecheckThousandOrders", 1000000},
 };
 
 // Shows the usual table and keeps the medians for the summary.
@@ -253,6 +283,10 @@ BENCHMARK(ReadGrownCatalogue)
     ->Arg(100 * kKiB)
     ->Arg(1024 * kKiB)
     ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(RecheckThousandOrders)
+    ->Unit(benchmark::kMillisecond)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly();
 

@@ -67,6 +67,7 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
     }
     const int language = m_choice[Group::OSLanguage];
     m_checkedLanguage = language >= 0 && language <= 5 ? language : -1;
+    m_startChoice = m_choice;
     return outcome;
 }
 
@@ -111,6 +112,7 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
     }
     if (firstResult == CheckResult::Passed)
         UpdateUnitPrice();
+    m_startChoice = m_choice;
     return messages;
 }
 

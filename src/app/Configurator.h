@@ -58,6 +58,8 @@ class Configurator : private SelectionSink {
     // The catalogue as the controls show it; shared, never changed after loading.
     const std::shared_ptr<const CatalogueSnapshot>& snapshot() const { return m_snapshot; }
     const Choice& choice() const { return m_choice; }
+    // The choice as the start-up left it: where every saved order is rechecked from.
+    const Choice& startChoice() const { return m_startChoice; }
     Configuration configuration() const { return Configuration(m_choice, *m_snapshot); }
 
     // A user's change of a control: takes the selection and runs the control's handler
@@ -167,6 +169,7 @@ class Configurator : private SelectionSink {
     std::string m_userSettingsFile;
     SettingsStore m_settings;
     std::optional<Message> m_settingsWarning;
+    Choice m_startChoice;
 
     CheckResult m_checkResult = CheckResult::Passed;
     std::string m_statusText;

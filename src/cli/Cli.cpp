@@ -8,6 +8,7 @@
 #include "app/Configurator.h"
 #include "cli/Lint.h"
 #include "config/ConfigurationCheck.h"
+#include "customer/Recheck.h"
 #include "idcode/IDCode.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
@@ -32,6 +33,10 @@ constexpr const char* kUsage =
     "  select NAME=INDEX...     change controls as a user would, then report the configuration\n"
     "  orderlist [--customer FILE] [--code CODE] [NAME=INDEX...] [--rtf OUT]\n"
     "                           print the order list as plain text (and write its RTF copy)\n"
+    "  recheck PATH...          check saved orders (customer files, or folders of *.CST) against the\n"
+    "                           catalogue: one line per order, FILE VERDICT COMPANY1 NAME1 STORED-CODE\n"
+    "                           CODE-NOW RESULT STATUS PRICE CURRENCY separated by tabs, then the counts;\n"
+    "                           VERDICT is valid, changed, invalid or unreadable\n"
     "\n"
     "Options:\n"
     "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
@@ -46,7 +51,7 @@ constexpr const char* kUsage =
     "The catalogue and the price file are only read, never written.\n"
     "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
     "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
-    "with a fault), 64 wrong usage.\n";
+    "with a fault, a saved order that is not valid), 64 wrong usage.\n";
 
 struct UsageError {
     std::string text;
@@ -162,12 +167,15 @@ class Cli {
             throw UsageError{"no command given"};
         const std::string command = args[i++];
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
-        if (command != "lint" && command != "decode" && command != "select" && command != "orderlist")
+        if (command != "lint" && command != "decode" && command != "select" && command != "orderlist" &&
+            command != "recheck")
             throw UsageError{"unknown command \"" + command + "\""};
         if (command == "decode" && rest.size() != 1)
             throw UsageError{"decode takes one code"};
         if (command == "lint" && !rest.empty())
             throw UsageError{"lint takes no arguments"};
+        if (command == "recheck" && rest.empty())
+            throw UsageError{"recheck needs at least one file or folder"};
 
         m_cataloguePath = catalogue ? *catalogue : DefaultCatalogue();
         if (noPrices)
@@ -193,6 +201,8 @@ class Cli {
             return Decode(configurator, rest[0]);
         if (command == "select")
             return Select(configurator, rest);
+        if (command == "recheck")
+            return Recheck(configurator, rest);
         return Orderlist(configurator, rest);
     }
 
@@ -299,6 +309,31 @@ class Cli {
             }
         }
         return kExitOk;
+    }
+
+    // Every order from the start-up state; the reasons of unreadable files go to the error stream.
+    int Recheck(const Configurator& configurator, const std::vector<std::string>& paths) {
+        std::string rulesError;
+        const RecheckBasis basis = MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(),
+                                                    m_cataloguePath, &rulesError);
+        if (!rulesError.empty())
+            m_err << "warning: " << rulesError << "; the orders are checked without its rules\n";
+        CustomerFileList found = FindCustomerFiles(paths);
+        std::vector<RecheckedOrder> orders = std::move(found.failures);
+        orders.reserve(orders.size() + found.files.size());
+        for (const std::string& file : found.files)
+            orders.push_back(RecheckCustomerFile(file, basis));
+        SortByFile(orders);
+        const std::string currency = basis.Currency();
+        bool allValid = true;
+        for (const RecheckedOrder& order : orders) {
+            m_out << RecheckLine(order, currency) << '\n';
+            if (order.verdict == RecheckVerdict::Unreadable)
+                m_err << order.reason << '\n';
+            allValid = allValid && order.verdict == RecheckVerdict::Valid;
+        }
+        m_out << RecheckSummary(orders) << '\n';
+        return allValid ? kExitOk : kExitFailure;
     }
 
     std::ostream& m_out;

@@ -96,6 +96,7 @@ void SelectByMatch(Group group, char32_t c, const CatalogueSnapshot& catalogue, 
             return;
         }
     }
+    sink.NoEntry(Info(group).controlName, c);
 }
 
 } // namespace
@@ -135,6 +136,8 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
         sink.SetPCIChecked(false);
     else if (at(14) == '1')
         sink.SetPCIChecked(true);
+    else
+        sink.NoEntry("PCI", at(14));
 
     SelectByMatch(Group::HMI, at(15), catalogue, sink);
 

@@ -27,6 +27,12 @@ class SelectionSink {
     virtual void SetRadioIndex(Group group, int index) = 0;
     virtual void SetListIndex(Group group, int index) = 0;
     virtual void SetPCIChecked(bool checked) = 0;
+    // A character that selects nothing, so the control keeps its selection: it fits no entry
+    // of the control, or is neither "0" nor "1" for the card's check box ("PCI").
+    virtual void NoEntry(const char* control, char c) {
+        (void)control;
+        (void)c;
+    }
 };
 
 // Sets the choice from a prefixed code. Fails with a message naming the code when it is too

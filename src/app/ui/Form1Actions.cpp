@@ -108,6 +108,10 @@ void Form1Actions::setup(QMainWindow* window) {
     QMenu* extra = MakeMenu(MainMenu1, QStringLiteral("Extra1"), QStringLiteral("&Extra"));
     EnterIDCode1 = MakeAction(extra, QStringLiteral("EnterIDCode1"), QStringLiteral("&Enter ID-Code"));
     extra->addAction(EnterIDCode1);
+    CheckSavedOrders1 =
+        MakeAction(extra, QStringLiteral("CheckSavedOrders1"), QStringLiteral("Check Saved &Orders..."),
+                   QStringLiteral("Check every saved order of a folder against the catalogue"));
+    extra->addAction(CheckSavedOrders1);
 
     QMenu* help = MakeMenu(MainMenu1, QStringLiteral("Help1"), QStringLiteral("&Help"));
     help->addAction(HelpAbout);

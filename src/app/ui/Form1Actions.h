@@ -33,5 +33,6 @@ struct Form1Actions {
     std::array<QAction*, 6> languages{};
     QActionGroup* LanguageGroup = nullptr;
     QAction* EnterIDCode1 = nullptr;
+    QAction* CheckSavedOrders1 = nullptr;
     QAction* Newinthisversion1 = nullptr;
 };

@@ -23,6 +23,7 @@
 #include "app/ui/TAboutBox.h"
 #include "config/ConfigurationCheck.h"
 #include "customer/ui/TFoCustomer.h"
+#include "customer/ui/TFoRecheck.h"
 #include "dialogs/ui/TNewVersionBox.h"
 #include "idcode/ui/TFoIDCode.h"
 #include "orderlist/ui/TFoOrderlist.h"
@@ -160,6 +161,7 @@ void TForm1::ConnectControls() {
     for (std::size_t n = 0; n < languageHandlers.size(); ++n)
         connect(a.languages[n], &QAction::triggered, this, languageHandlers[n]);
     connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
+    connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
 }
 
@@ -349,6 +351,13 @@ void TForm1::Newinthisversion1Click() {
 
 void TForm1::EnterIDCode1Click() {
     ShowModal(m_idCode);
+}
+
+void TForm1::CheckSavedOrders1Click() {
+    // Made on first use, so start-up does not pay for a window most sessions never open.
+    if (!m_recheck)
+        m_recheck = new TFoRecheck(m_core, m_presenter, this);
+    m_recheck->Open();
 }
 
 void TForm1::BtnCustomerClick() {

@@ -18,6 +18,7 @@ class TAboutBox;
 class TFoCustomer;
 class TFoIDCode;
 class TFoOrderlist;
+class TFoRecheck;
 class TNewVersionBox;
 
 // The main window: assembles the controls, passes every user action to the
@@ -52,6 +53,8 @@ class TForm1 : public QMainWindow {
     TFoCustomer* FoCustomer() const { return m_customer; }
     TFoIDCode* FoIDCode() const { return m_idCode; }
     TNewVersionBox* NewVersionBox() const { return m_newVersionBox; }
+    // Made at its first opening; null until then.
+    TFoRecheck* FoRecheck() const { return m_recheck; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -99,6 +102,7 @@ class TForm1 : public QMainWindow {
     void HelpAboutExecute();
     void Newinthisversion1Click();
     void EnterIDCode1Click();
+    void CheckSavedOrders1Click();
     void BtnCustomerClick();
     void BtnShowOrderlistClick();
 
@@ -134,4 +138,5 @@ class TForm1 : public QMainWindow {
     TFoCustomer* m_customer = nullptr;
     TFoIDCode* m_idCode = nullptr;
     TNewVersionBox* m_newVersionBox = nullptr;
+    TFoRecheck* m_recheck = nullptr;
 };
