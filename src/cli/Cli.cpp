@@ -8,6 +8,7 @@
 #include "app/Configurator.h"
 #include "cli/Lint.h"
 #include "config/ConfigurationCheck.h"
+#include "config/RuleHints.h"
 #include "platform/Paths.h"
 #include "platform/SafeFile.h"
 #include "platform/TIniFile.h"
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "  select NAME=INDEX...     change controls as a user would, then report the configuration\n"
     "  orderlist [--customer FILE] [--code CODE] [NAME=INDEX...] [--rtf OUT]\n"
     "                           print the order list as plain text (and write its RTF copy)\n"
+    "  marks [NAME=INDEX...]    change controls as select does, then list every entry that would break a\n"
+    "                           rule (or, while the configuration has a fault, clear it): one line each,\n"
+    "                           NAME INDEX breaks|clears TEXT REASON, separated by tabs, then \"N marked\"\n"
     "\n"
     "Options:\n"
     "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
@@ -158,7 +162,8 @@ class Cli {
             throw UsageError{"no command given"};
         const std::string command = args[i++];
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
-        if (command != "lint" && command != "decode" && command != "select" && command != "orderlist")
+        if (command != "lint" && command != "decode" && command != "select" && command != "orderlist" &&
+            command != "marks")
             throw UsageError{"unknown command \"" + command + "\""};
         if (command == "decode" && rest.size() != 1)
             throw UsageError{"decode takes one code"};
@@ -189,6 +194,8 @@ class Cli {
             return Decode(configurator, rest[0]);
         if (command == "select")
             return Select(configurator, rest);
+        if (command == "marks")
+            return Marks(configurator, rest);
         return Orderlist(configurator, rest);
     }
 
@@ -231,6 +238,28 @@ class Cli {
         for (const auto& assignment : parsed)
             Apply(configurator, assignment);
         PrintReport(configurator, m_out);
+        return kExitOk;
+    }
+
+    int Marks(Configurator& configurator, const std::vector<std::string>& assignments) {
+        std::vector<Assignment> parsed;
+        for (const auto& text : assignments)
+            parsed.push_back(ParseAssignment(text, configurator));
+        for (const auto& assignment : parsed)
+            Apply(configurator, assignment);
+        const CatalogueSnapshot& catalogue = *configurator.snapshot();
+        const RuleHints hints = ReadRuleHints(configurator.choice(), catalogue, configurator.cataloguePath());
+        const std::vector<MarkedEntry> marks = ListMarks(hints);
+        for (const MarkedEntry& mark : marks) {
+            Group group;
+            const std::string& text = GroupByControlName(mark.control, group)
+                                          ? catalogue.Items(group)[static_cast<std::size_t>(mark.index)]
+                                          : catalogue.extensionCaption;
+            m_out << mark.control << '\t' << mark.index << '\t'
+                  << (mark.hint.kind == HintKind::Breaks ? "breaks" : "clears") << '\t' << text << '\t'
+                  << mark.hint.reason << '\n';
+        }
+        m_out << marks.size() << " marked\n";
         return kExitOk;
     }
 
