@@ -14,6 +14,7 @@
 class MessagePresenter;
 class QComboBox;
 class QDialog;
+class RuleMarks;
 class TAboutBox;
 class TFoCustomer;
 class TFoIDCode;
@@ -50,6 +51,8 @@ class TForm1 : public QMainWindow {
     TFoCustomer* FoCustomer() const { return m_customer; }
     TFoIDCode* FoIDCode() const { return m_idCode; }
     TNewVersionBox* NewVersionBox() const { return m_newVersionBox; }
+    // The rule hints shown on the controls.
+    RuleMarks* Marks() const { return m_marks; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -92,6 +95,8 @@ class TForm1 : public QMainWindow {
     void FileSaveExecute();
     void FileSaveAsExecute();
     void FileExitExecute();
+    void EditUndoExecute();
+    void EditRedoExecute();
     void HelpAboutExecute();
     void Newinthisversion1Click();
     void EnterIDCode1Click();
@@ -130,4 +135,5 @@ class TForm1 : public QMainWindow {
     TFoCustomer* m_customer = nullptr;
     TFoIDCode* m_idCode = nullptr;
     TNewVersionBox* m_newVersionBox = nullptr;
+    RuleMarks* m_marks = nullptr;
 };
