@@ -117,14 +117,10 @@ QColor RuleMarks::TextColor(HintKind kind, const QPalette& palette, QPalette::Co
 QIcon RuleMarks::Icon(HintKind kind, const QPalette& palette, QPalette::ColorRole background) {
     if (kind == HintKind::None)
         return {};
-    // Four icons at most; drawn once each.
-    static QIcon drawn[2][2];
+    // Drawn afresh: only entries whose mark changed ask for one, and a cache outliving the
+    // application would free its pixmaps after the window system is gone.
     const bool dark = IsDark(palette, background);
-    QIcon& icon = drawn[kind == HintKind::Clears][dark];
-    if (icon.isNull())
-        icon =
-            DrawIcon(kind, TextColor(kind, palette, background), dark ? QColor(0x20, 0x20, 0x20) : Qt::white);
-    return icon;
+    return DrawIcon(kind, TextColor(kind, palette, background), dark ? QColor(0x20, 0x20, 0x20) : Qt::white);
 }
 
 void RuleMarks::ShowOnList(QComboBox* list, Group group) {
@@ -143,8 +139,6 @@ void RuleMarks::ShowOnList(QComboBox* list, Group group) {
         list->setItemData(index, QBrush(TextColor(hint.kind, palette, QPalette::Base)), Qt::ForegroundRole);
         list->setItemData(index, ToQ(HintToolTip(hint)), Qt::ToolTipRole);
     }
-    // The closed list shows its entry's icon itself; its tooltip is the entry's.
-    list->setToolTip(ToQ(HintToolTip(m_hints.At(group, list->currentIndex()))));
 }
 
 void RuleMarks::ShowOnRadios(RadioGroup* radios, Group group) {
