@@ -2,6 +2,7 @@
 // followed by each median against its target.
 #include "app/Configurator.h"
 #include "config/ConfigurationCheck.h"
+#include "config/RuleHints.h"
 #include "customer/Recheck.h"
 #include "platform/TIniFile.h"
 
@@ -144,6 +145,31 @@ void ApplyCodeAndBuildOrderList(benchmark::State& state) {
     }
 }
 
+// All marks of the window after a change, as it works them out: the rule sections read once,
+// then every entry of every control and the card evaluated. Argument 0: the standard
+// configuration (looks for entries that would break a rule); 1: one with a rule fault (looks
+// for entries that would clear it).
+void RuleHintsOfSample(benchmark::State& state) {
+    Configurator c = LoadedSample();
+    if (state.range(0) == 1) {
+        // Wireless LAN is not allowed in the lower row.
+        c.UserSelect(Group::X10, 5);
+        if (!Evaluate(c.choice(), *c.snapshot(), *ReadRuleSections(c.cataloguePath())).RuleFault()) {
+            state.SkipWithError("the sample's X10 entry 5 no longer breaks a rule");
+            return;
+        }
+    }
+    int marked = 0;
+    for (auto _ : state) {
+        const RuleHints hints = ReadRuleHints(c.choice(), *c.snapshot(), c.cataloguePath());
+        marked = hints.MarkedCount();
+        benchmark::DoNotOptimize(marked);
+    }
+    if (marked == 0)
+        state.SkipWithError("no entry was marked: the benchmark would measure nothing");
+    state.counters["marked"] = marked;
+}
+
 void ReadGrownCatalogue(benchmark::State& state) {
     const std::string path = Files().Grown(state.range(0));
     const auto size = static_cast<std::int64_t>(fs::file_size(path));
@@ -198,6 +224,8 @@ const Target kTargets[] = {
     {"evaluation without file or window", "EvaluateConfiguration", 5},
     {"decode + order list with RTF copy", "ApplyCodeAndBuildOrderList", 200},
     {"loading the sample catalogue", "LoadSampleCatalogue", 5000},
+    {"all rule hints, no fault", "RuleHintsOfSample/0", 2000},
+    {"all rule hints, with a fault", "RuleHintsOfSample/1", 2000},
     {"reading a 1 MB catalogue", "ReadGrownCatalogue/1048576", 30000},
     {"recheck of 1,000 saved orders", "RecheckThousandOrders", 1000000},
 };
@@ -275,6 +303,12 @@ BENCHMARK(EvaluateConfiguration)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly();
 BENCHMARK(ApplyCodeAndBuildOrderList)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(kRepetitions)
+    ->ReportAggregatesOnly();
+BENCHMARK(RuleHintsOfSample)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMicrosecond)
     ->Repetitions(kRepetitions)
     ->ReportAggregatesOnly();

@@ -25,6 +25,16 @@ Configurator::ChangeScope::~ChangeScope() {
         m_owner.m_changed();
 }
 
+Configurator::UndoStep::UndoStep(Configurator& owner, bool typing)
+    : m_owner(owner), m_before(owner.m_choice), m_typing(typing) {
+    ++m_owner.m_undoDepth;
+}
+
+Configurator::UndoStep::~UndoStep() {
+    if (--m_owner.m_undoDepth == 0 && m_owner.m_choice != m_before)
+        m_owner.m_undo.Record(m_before, m_typing);
+}
+
 LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const std::string& pricePath) {
     Catalogue loaded;
     const LoadOutcome outcome = ReadCatalogue(cataloguePath, pricePath, loaded);
@@ -36,6 +46,7 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
     m_catalogue = std::move(loaded);
     m_cataloguePath = cataloguePath;
     m_snapshot = MakeSnapshot(m_catalogue);
+    m_undo.Clear();
 
     if (m_catalogue.pricesPresent) {
         m_showPricesChecked = m_catalogue.showPrices;
@@ -118,6 +129,7 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
 
 void Configurator::UserSelect(Group group, int index) {
     ChangeScope scope(*this);
+    UndoStep step(*this);
     m_choice[group] = ClampListIndex(index, m_snapshot->Count(group));
     if (group == Group::OSLanguage)
         m_choice.typedLanguage.clear();
@@ -126,12 +138,15 @@ void Configurator::UserSelect(Group group, int index) {
 
 void Configurator::UserSetPCI(bool checked) {
     ChangeScope scope(*this);
+    UndoStep step(*this);
     m_choice.pciChecked = checked;
     CheckConfiguration();
 }
 
 void Configurator::UserTypeLanguage(const std::string& text) {
     ChangeScope scope(*this);
+    // Typing on is one step with the keys before it, as in any text box.
+    UndoStep step(*this, true);
     const auto& items = m_snapshot->Items(Group::OSLanguage);
     const auto match = std::find(items.begin(), items.end(), text);
     if (match != items.end()) {
@@ -279,6 +294,7 @@ std::optional<Message> Configurator::ApplyIDCode(const std::string& prefixedCode
     if (prefixedCode.empty())
         return std::nullopt;
     ChangeScope scope(*this);
+    UndoStep step(*this);
     if (const Result<void> decoded = DecodeIDCode(prefixedCode, *m_snapshot, *this); !decoded)
         return Message::Error(decoded.error().message);
     ApplyHMIVisibility();
@@ -377,6 +393,24 @@ std::optional<Message> Configurator::WriteCustomerFileTo(const std::string& path
         return Message::Error(written.error().message);
     m_customerFile = path;
     return std::nullopt;
+}
+
+void Configurator::Undo() {
+    ChangeScope scope(*this);
+    if (const std::optional<Choice> earlier = m_undo.Undo(m_choice))
+        Restore(*earlier);
+}
+
+void Configurator::Redo() {
+    ChangeScope scope(*this);
+    if (const std::optional<Choice> later = m_undo.Redo(m_choice))
+        Restore(*later);
+}
+
+void Configurator::Restore(const Choice& choice) {
+    // The check sets the status and the price as after the user's own change.
+    m_choice = choice;
+    CheckConfiguration();
 }
 
 std::string Configurator::WindowTitle() const {

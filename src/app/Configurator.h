@@ -9,6 +9,7 @@
 #include "app/AppInfo.h"
 #include "app/Message.h"
 #include "app/SettingsStore.h"
+#include "app/UndoHistory.h"
 #include "catalogue/Catalogue.h"
 #include "config/Choice.h"
 #include "config/ConfigurationCheck.h"
@@ -144,6 +145,13 @@ class Configurator : private SelectionSink {
 
     std::string WindowTitle() const;
 
+    // Edit menu: each user change of a control, applied ID code and opened customer file's
+    // configuration is one step. Undo and Redo restore the whole choice, then run the check once.
+    bool CanUndo() const { return m_undo.CanUndo(); }
+    bool CanRedo() const { return m_undo.CanRedo(); }
+    void Undo();
+    void Redo();
+
   private:
     // Notifies the listener when the outermost command ends.
     class ChangeScope {
@@ -157,6 +165,21 @@ class Configurator : private SelectionSink {
         Configurator& m_owner;
     };
 
+    // Records the choice before the outermost user command as one undo step, if it changed.
+    class UndoStep {
+      public:
+        explicit UndoStep(Configurator& owner, bool typing = false);
+        ~UndoStep();
+        UndoStep(const UndoStep&) = delete;
+        UndoStep& operator=(const UndoStep&) = delete;
+
+      private:
+        Configurator& m_owner;
+        Choice m_before;
+        bool m_typing;
+    };
+
+    void Restore(const Choice& choice);
     void RunHandler(Group group);
     void ApplyHMIVisibility();
     void ShowPricesToggle();
@@ -191,4 +214,6 @@ class Configurator : private SelectionSink {
 
     std::function<void()> m_changed;
     int m_commandDepth = 0;
+    UndoHistory m_undo;
+    int m_undoDepth = 0;
 };

@@ -8,6 +8,7 @@
 #include "app/Configurator.h"
 #include "cli/Lint.h"
 #include "config/ConfigurationCheck.h"
+#include "config/RuleHints.h"
 #include "customer/Recheck.h"
 #include "idcode/IDCode.h"
 #include "platform/Paths.h"
@@ -37,6 +38,9 @@ constexpr const char* kUsage =
     "                           catalogue: one line per order, FILE VERDICT COMPANY1 NAME1 STORED-CODE\n"
     "                           CODE-NOW RESULT STATUS PRICE CURRENCY separated by tabs, then the counts;\n"
     "                           VERDICT is valid, changed, invalid or unreadable\n"
+    "  marks [NAME=INDEX...]    change controls as select does, then list every entry that would break a\n"
+    "                           rule (or, while the configuration has a fault, clear it): one line each,\n"
+    "                           NAME INDEX breaks|clears TEXT REASON, separated by tabs, then \"N marked\"\n"
     "\n"
     "Options:\n"
     "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
@@ -168,7 +172,7 @@ class Cli {
         const std::string command = args[i++];
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
         if (command != "lint" && command != "decode" && command != "select" && command != "orderlist" &&
-            command != "recheck")
+            command != "recheck" && command != "marks")
             throw UsageError{"unknown command \"" + command + "\""};
         if (command == "decode" && rest.size() != 1)
             throw UsageError{"decode takes one code"};
@@ -203,6 +207,8 @@ class Cli {
             return Select(configurator, rest);
         if (command == "recheck")
             return Recheck(configurator, rest);
+        if (command == "marks")
+            return Marks(configurator, rest);
         return Orderlist(configurator, rest);
     }
 
@@ -245,6 +251,28 @@ class Cli {
         for (const auto& assignment : parsed)
             Apply(configurator, assignment);
         PrintReport(configurator, m_out);
+        return kExitOk;
+    }
+
+    int Marks(Configurator& configurator, const std::vector<std::string>& assignments) {
+        std::vector<Assignment> parsed;
+        for (const auto& text : assignments)
+            parsed.push_back(ParseAssignment(text, configurator));
+        for (const auto& assignment : parsed)
+            Apply(configurator, assignment);
+        const CatalogueSnapshot& catalogue = *configurator.snapshot();
+        const RuleHints hints = ReadRuleHints(configurator.choice(), catalogue, configurator.cataloguePath());
+        const std::vector<MarkedEntry> marks = ListMarks(hints);
+        for (const MarkedEntry& mark : marks) {
+            Group group;
+            const std::string& text = GroupByControlName(mark.control, group)
+                                          ? catalogue.Items(group)[static_cast<std::size_t>(mark.index)]
+                                          : catalogue.extensionCaption;
+            m_out << mark.control << '\t' << mark.index << '\t'
+                  << (mark.hint.kind == HintKind::Breaks ? "breaks" : "clears") << '\t' << text << '\t'
+                  << mark.hint.reason << '\n';
+        }
+        m_out << marks.size() << " marked\n";
         return kExitOk;
     }
 

@@ -352,6 +352,36 @@ TEST_F(CliTest, SelectAppliesUserChangesAndReports) {
     }
 }
 
+TEST_F(CliTest, MarksListsWhatWouldBreakOrClearARule) {
+    const std::string exclusion = "Combination of Supply low and CPU fast is not allowed!";
+    const struct {
+        const char* args;
+        std::string out;
+    } cases[] = {
+        {"marks", "0 marked\n"},
+        {"marks X1=2", "X4\t2\tbreaks\tCAN\tThere is only 1 CAN interface allowed!\n1 marked\n"},
+        {"marks Processor=1", "Power\t1\tbreaks\tSupply low\t" + exclusion + "\n1 marked\n"},
+        {"marks Processor=1 Power=1", "Processor\t0\tclears\tCPU slow\t" + exclusion +
+                                          "\nPower\t0\tclears\tSupply 24 V\t" + exclusion + "\n2 marked\n"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(m_dir, Catalogue() + c.args);
+        EXPECT_EQ(run.exitCode, 0) << c.args << run.err;
+        EXPECT_EQ(run.out, c.out) << c.args;
+    }
+
+    // The card is listed as PCI, before the slots; its text is the card's caption.
+    m_dir.write("KITBUILDER.INI", Replace(kCatalogue, "[Exclude_List]\n", "[Exclude_List]\n950=101\n"));
+    const CliRun card = RunCli(m_dir, Catalogue() + "marks X1=2 Housing=1");
+    EXPECT_EQ(card.exitCode, 0);
+    EXPECT_EQ(card.out,
+              "PCI\t1\tbreaks\tPCI card\tCombination of PCI card and Housing large is not allowed!\n"
+              "X4\t2\tbreaks\tCAN\tThere is only 1 CAN interface allowed!\n2 marked\n");
+
+    EXPECT_EQ(RunCli(m_dir, Catalogue() + "marks X4=9").exitCode, 64);
+    EXPECT_NE(RunCli(m_dir, "--help").out.find("marks [NAME=INDEX...]"), std::string::npos);
+}
+
 TEST_F(CliTest, DecodeReportsWhetherTheCodeReproducesItself) {
     const CliRun good = RunCli(m_dir, Catalogue() + "decode vk72-2121x-231ax-C0000-000P0-D5x");
     EXPECT_EQ(good.exitCode, 0) << good.err;

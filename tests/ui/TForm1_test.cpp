@@ -287,8 +287,9 @@ void TForm1Test::actionsSitInMenuAndToolBar() {
     QStringList menus;
     for (QAction* a : h.find<QMenuBar>("MainMenu1")->actions())
         menus.append(a->text());
-    QCOMPARE(menus, (QStringList{QStringLiteral("&File"), QStringLiteral("&Settings"),
-                                 QStringLiteral("&Extra"), QStringLiteral("&Help")}));
+    QCOMPARE(menus,
+             (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Settings"),
+                          QStringLiteral("E&xtra"), QStringLiteral("&Help")}));
     QCOMPARE(names(h.find<QMenu>("File1")->actions()).join(QLatin1Char(' ')),
              QStringLiteral("FileNew FileOpen FileSave FileSaveAs | FileExit"));
     QCOMPARE(names(h.find<QMenu>("Help1")->actions()).join(QLatin1Char(' ')),

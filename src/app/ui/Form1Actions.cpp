@@ -70,6 +70,19 @@ void Form1Actions::setup(QMainWindow* window) {
     file->addSeparator();
     file->addAction(FileExit);
 
+    QMenu* edit = MakeMenu(MainMenu1, QStringLiteral("Edit1"), QStringLiteral("&Edit"));
+    EditUndo = MakeAction(window, QStringLiteral("EditUndo"), QStringLiteral("&Undo"),
+                          QStringLiteral("Undo the last change of the configuration"));
+    EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    EditRedo = MakeAction(window, QStringLiteral("EditRedo"), QStringLiteral("&Redo"),
+                          QStringLiteral("Make the last undone change again"));
+    EditRedo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (QAction* action : {EditUndo, EditRedo}) {
+        action->setEnabled(false);
+        edit->addAction(action);
+    }
+
     QMenu* settings = MakeMenu(MainMenu1, QStringLiteral("Settings1"), QStringLiteral("&Settings"));
     Language1 = MakeAction(settings, QStringLiteral("Language1"), QStringLiteral("&Language"),
                            QStringLiteral("Select your language"));
@@ -105,7 +118,7 @@ void Form1Actions::setup(QMainWindow* window) {
         language->addAction(languages[i]);
     }
 
-    QMenu* extra = MakeMenu(MainMenu1, QStringLiteral("Extra1"), QStringLiteral("&Extra"));
+    QMenu* extra = MakeMenu(MainMenu1, QStringLiteral("Extra1"), QStringLiteral("E&xtra"));
     EnterIDCode1 = MakeAction(extra, QStringLiteral("EnterIDCode1"), QStringLiteral("&Enter ID-Code"));
     extra->addAction(EnterIDCode1);
     CheckSavedOrders1 =

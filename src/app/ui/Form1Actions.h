@@ -21,6 +21,8 @@ struct Form1Actions {
     QAction* FileExit = nullptr;
     QAction* HelpAbout = nullptr;
     QAction* SetStdConfig = nullptr;
+    QAction* EditUndo = nullptr;
+    QAction* EditRedo = nullptr;
 
     QMenuBar* MainMenu1 = nullptr;
     QToolBar* ToolBar1 = nullptr;

@@ -33,6 +33,10 @@ void RadioGroup::setItems(const QStringList& items) {
         m_grid->setColumnStretch(c, 1);
 }
 
+QAbstractButton* RadioGroup::button(int index) const {
+    return m_buttons->button(index);
+}
+
 void RadioGroup::setIndex(int index) {
     const int count = static_cast<int>(m_items.size());
     m_index = index >= 0 && index < count ? index : -1;

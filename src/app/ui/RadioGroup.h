@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QStringList>
 
+class QAbstractButton;
 class QButtonGroup;
 class QGridLayout;
 
@@ -16,6 +17,8 @@ class RadioGroup : public QGroupBox {
     void setItems(const QStringList& items);
     QStringList items() const { return m_items; }
     int columns() const { return m_columns; }
+    // The button of an item, or nullptr.
+    QAbstractButton* button(int index) const;
 
     int index() const { return m_index; }
     // Shows the index without emitting userSelected.

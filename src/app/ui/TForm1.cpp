@@ -19,6 +19,7 @@
 #include "app/ui/MessagePresenter.h"
 #include "app/ui/QtText.h"
 #include "app/ui/RadioGroup.h"
+#include "app/ui/RuleMarks.h"
 #include "app/ui/StatusCircle.h"
 #include "app/ui/TAboutBox.h"
 #include "config/ConfigurationCheck.h"
@@ -73,6 +74,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     client->setObjectName(QStringLiteral("Client"));
     setCentralWidget(client);
     m_controls.setup(client);
+    m_marks = new RuleMarks(m_core, client, this);
     // The Exit button stands for the FileExit action and shows its picture.
     m_controls.BitBtn1->setIcon(m_actions.FileExit->icon());
     m_statusTextColor = m_controls.LaStatus->palette().color(QPalette::WindowText);
@@ -152,6 +154,8 @@ void TForm1::ConnectControls() {
     connect(a.FileSave, &QAction::triggered, this, &TForm1::FileSaveExecute);
     connect(a.FileSaveAs, &QAction::triggered, this, &TForm1::FileSaveAsExecute);
     connect(a.FileExit, &QAction::triggered, this, &TForm1::FileExitExecute);
+    connect(a.EditUndo, &QAction::triggered, this, &TForm1::EditUndoExecute);
+    connect(a.EditRedo, &QAction::triggered, this, &TForm1::EditRedoExecute);
     connect(a.HelpAbout, &QAction::triggered, this, &TForm1::HelpAboutExecute);
     connect(a.SetStdConfig, &QAction::triggered, this, &TForm1::SetStdConfigExecute);
     connect(a.ShowPrices, &QAction::triggered, this, &TForm1::ShowPricesClick);
@@ -268,7 +272,10 @@ void TForm1::RefreshFromCore() {
         const QSignalBlocker blocker(a.languages[n]);
         a.languages[n]->setChecked(static_cast<int>(n) == m_core.checkedLanguage());
     }
+    a.EditUndo->setEnabled(m_core.CanUndo());
+    a.EditRedo->setEnabled(m_core.CanRedo());
     UpdateWindowTitle();
+    m_marks->Schedule();
 }
 
 void TForm1::UpdateWindowTitle() {
@@ -339,6 +346,14 @@ void TForm1::FileSaveAsExecute() {
 
 void TForm1::FileExitExecute() {
     close();
+}
+
+void TForm1::EditUndoExecute() {
+    m_core.Undo();
+}
+
+void TForm1::EditRedoExecute() {
+    m_core.Redo();
 }
 
 void TForm1::HelpAboutExecute() {

@@ -14,6 +14,7 @@
 class MessagePresenter;
 class QComboBox;
 class QDialog;
+class RuleMarks;
 class TAboutBox;
 class TFoCustomer;
 class TFoIDCode;
@@ -55,6 +56,8 @@ class TForm1 : public QMainWindow {
     TNewVersionBox* NewVersionBox() const { return m_newVersionBox; }
     // Made at its first opening; null until then.
     TFoRecheck* FoRecheck() const { return m_recheck; }
+    // The rule hints shown on the controls.
+    RuleMarks* Marks() const { return m_marks; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -99,6 +102,8 @@ class TForm1 : public QMainWindow {
     void FileSaveExecute();
     void FileSaveAsExecute();
     void FileExitExecute();
+    void EditUndoExecute();
+    void EditRedoExecute();
     void HelpAboutExecute();
     void Newinthisversion1Click();
     void EnterIDCode1Click();
@@ -139,4 +144,5 @@ class TForm1 : public QMainWindow {
     TFoIDCode* m_idCode = nullptr;
     TNewVersionBox* m_newVersionBox = nullptr;
     TFoRecheck* m_recheck = nullptr;
+    RuleMarks* m_marks = nullptr;
 };
