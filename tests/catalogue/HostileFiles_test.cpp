@@ -61,33 +61,7 @@ std::vector<std::string> FolderListing(const fs::path& folder) {
 std::string AsUnprivilegedUser(const std::function<std::string()>& run) {
     if (::geteuid() != 0)
         return run();
-    int channel[2];
-    if (::pipe(channel) != 0)
-        return "pipe failed";
-    const pid_t child = ::fork();
-    if (child < 0)
-        return "fork failed";
-    if (child == 0) {
-        ::close(channel[0]);
-        std::string result;
-        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-            result = "cannot drop privileges";
-        else
-            result = run();
-        [[maybe_unused]] const auto written = ::write(channel[1], result.data(), result.size());
-        ::_exit(0);
-    }
-    ::close(channel[1]);
-    std::string result;
-    char buffer[512];
-    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
-        result.append(buffer, static_cast<std::size_t>(got));
-    ::close(channel[0]);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return "the child process failed";
-    return result;
+    return InChildProcess(run, true);
 }
 
 // Whether the cases about permissions can run here: root can only test them where it may
