@@ -84,13 +84,6 @@ std::string Printable(const std::string& text) {
     return kept;
 }
 
-std::string ParagraphText(const RtfParagraph& paragraph) {
-    std::string text;
-    for (const RtfRun& run : paragraph.runs)
-        text += run.text;
-    return text;
-}
-
 void CheckOrderList(const OrderList& list, const CustomerRecord& customer) {
     // Every customer text but the code stands in the list, under its caption.
     for (int f = CustomerRecord::Company1; f <= CustomerRecord::Ident2; ++f) {
@@ -108,7 +101,7 @@ void CheckOrderList(const OrderList& list, const CustomerRecord& customer) {
         std::string expected;
         for (const std::string& cell : list.rows[r])
             expected += Printable(cell) + '\t';
-        Require(ParagraphText(copy.document.paragraphs[r]) == expected, "a row of the RTF copy differs");
+        Require(copy.document.Text(copy.document.paragraphs[r]) == expected, "a row of the RTF copy differs");
     }
 }
 
