@@ -4,6 +4,7 @@
 #include "app/Configurator.h"
 #include "customer/CustomerRecord.h"
 #include "dialogs/RtfReader.h"
+#include "platform/TextCodec.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -75,20 +76,14 @@ const std::string& CustomerPath() {
     return path;
 }
 
-// What the RTF copy can carry of a text: control bytes other than tabs, and DEL, are left out.
+// What the RTF copy can carry of a text: control characters other than tabs (C0, DEL and
+// C1, which an undefined Windows-1252 byte decodes to) are left out.
 std::string Printable(const std::string& text) {
     std::string kept;
-    for (const char c : text)
-        if (c == '\t' || (static_cast<unsigned char>(c) >= 32 && c != 127))
-            kept += c;
+    for (const char32_t c : ToCodePoints(text))
+        if (c == '\t' || (c >= 32 && (c < 0x7F || c > 0x9F)))
+            AppendUtf8(kept, c);
     return kept;
-}
-
-std::string ParagraphText(const RtfParagraph& paragraph) {
-    std::string text;
-    for (const RtfRun& run : paragraph.runs)
-        text += run.text;
-    return text;
 }
 
 void CheckOrderList(const OrderList& list, const CustomerRecord& customer) {
@@ -108,7 +103,7 @@ void CheckOrderList(const OrderList& list, const CustomerRecord& customer) {
         std::string expected;
         for (const std::string& cell : list.rows[r])
             expected += Printable(cell) + '\t';
-        Require(ParagraphText(copy.document.paragraphs[r]) == expected, "a row of the RTF copy differs");
+        Require(copy.document.Text(copy.document.paragraphs[r]) == expected, "a row of the RTF copy differs");
     }
 }
 

@@ -4,6 +4,7 @@
 // by 0x1E) that goes through our writer and back: every cell and format must return.
 #include "dialogs/RtfReader.h"
 #include "orderlist/RtfWriter.h"
+#include "platform/TextCodec.h"
 
 #include <sanitizer/allocator_interface.h>
 
@@ -11,6 +12,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,9 +21,9 @@
 namespace {
 
 constexpr char kTableMarker = '\x01';
-// What the result may hold per input byte, beyond a fixed allowance: an empty paragraph
-// costs about 56 bytes for two input bytes (twice that while the list grows), while a copy
-// of 64 tab stops in every paragraph does not fit.
+// What the result may hold per input byte, beyond a fixed allowance: far more than a
+// paragraph or run costs (12 bytes, twice that while a list grows), while a copy of 64 tab
+// stops or of a format in every paragraph does not fit.
 constexpr std::size_t kBytesPerInputByte = 64;
 constexpr std::size_t kResultAllowance = 64 * 1024;
 // Reading may need more for a while: the saved states of nested groups.
@@ -47,44 +50,72 @@ void OnFree(const volatile void* pointer) {
         g_live -= __sanitizer_get_allocated_size(const_cast<const void*>(pointer));
 }
 
-std::string Text(const RtfParagraph& paragraph) {
-    std::string text;
-    for (const RtfRun& run : paragraph.runs)
-        text += run.text;
-    return text;
+bool IsControl(char32_t c) {
+    return (c < 32 && c != '\t' && c != '\n') || (c >= 0x7F && c <= 0x9F);
 }
 
 void CheckSane(const RtfReadResult& result, std::size_t inputSize) {
     const RtfDocument& document = result.document;
     Require(document.fontHalfPoints > 0 && document.fontHalfPoints <= 3276, "font size out of range");
-    std::size_t characters = 0;
-    for (const RtfParagraph& paragraph : document.paragraphs) {
-        Require(paragraph.tabStopsTwips.size() <= 64, "more than 64 tab stops");
-        Require(std::is_sorted(paragraph.tabStopsTwips.begin(), paragraph.tabStopsTwips.end()),
-                "tab stops out of order");
-        for (const int stop : paragraph.tabStopsTwips)
-            Require(stop > 0, "a tab stop at or left of the edge");
-        Require(paragraph.leftIndentTwips >= 0 && paragraph.leftIndentTwips <= 31680,
-                "left indent out of range");
-        Require(paragraph.firstLineIndentTwips >= -31680 && paragraph.firstLineIndentTwips <= 31680,
-                "first-line indent out of range");
-        for (std::size_t i = 0; i < paragraph.runs.size(); ++i) {
-            const RtfRun& run = paragraph.runs[i];
-            Require(!run.text.empty(), "an empty run");
-            for (const char c : run.text)
-                Require(c == '\t' || static_cast<unsigned char>(c) >= 32, "a control character in the text");
-            if (i > 0) {
-                const RtfRun& before = paragraph.runs[i - 1];
-                Require(before.bold != run.bold || before.italic != run.italic ||
-                            before.underline != run.underline,
-                        "two neighbouring runs of the same format");
-            }
-            characters += run.text.size();
-        }
+    Require(!result.ok ||
+                (!document.fonts.empty() && !document.tabStopSets.empty() && document.tabStopSets[0].empty()),
+            "no default font or empty tab-stop set");
+    for (const RtfCharFormat& format : document.charFormats) {
+        Require(format.font < document.fonts.size(), "a font index out of range");
+        Require(format.halfPoints > 0 && format.halfPoints <= 3276, "a run's font size out of range");
     }
-    // Every character shown costs at least one input byte, every paragraph two.
-    Require(characters <= inputSize, "more characters than input bytes");
-    Require(document.paragraphs.size() <= inputSize / 2 + 1, "more paragraphs than the input can hold");
+    for (const std::vector<int>& stops : document.tabStopSets) {
+        Require(stops.size() <= 64, "more than 64 tab stops");
+        Require(std::adjacent_find(stops.begin(), stops.end(), std::greater_equal<>()) == stops.end(),
+                "tab stops not strictly ascending");
+        for (const int stop : stops)
+            Require(stop > 0 && stop <= 31680, "a tab stop out of range");
+    }
+    for (const RtfParagraphFormat& format : document.paragraphFormats) {
+        Require(format.tabStops < document.tabStopSets.size(), "a tab-stop set index out of range");
+        Require(format.leftIndentTwips >= 0 && format.leftIndentTwips <= 31680, "left indent out of range");
+        Require(format.rightIndentTwips >= 0 && format.rightIndentTwips <= 31680,
+                "right indent out of range");
+        Require(format.firstLineIndentTwips >= -31680 && format.firstLineIndentTwips <= 31680,
+                "first-line indent out of range");
+        Require(format.spaceBeforeTwips >= 0 && format.spaceBeforeTwips <= 31680 &&
+                    format.spaceAfterTwips >= 0 && format.spaceAfterTwips <= 31680,
+                "paragraph spacing out of range");
+    }
+
+    Require(IsValidUtf8(document.text), "the text is not UTF-8");
+    const std::u32string characters = ToCodePoints(document.text);
+    Require(std::none_of(characters.begin(), characters.end(), IsControl), "a control character in the text");
+
+    // The runs cover the text in order, each paragraph takes the runs after the one before.
+    std::uint32_t position = 0;
+    for (const RtfRun& run : document.runs) {
+        Require(run.begin == position && run.end > run.begin, "runs overlap, leave a gap or are empty");
+        Require(run.format < document.charFormats.size(), "a format index out of range");
+        position = run.end;
+    }
+    Require(position == document.text.size(), "text after the last run");
+    std::size_t nextRun = 0;
+    for (const RtfParagraph& paragraph : document.paragraphs) {
+        Require(paragraph.firstRun == nextRun && paragraph.runCount <= document.runs.size() - nextRun,
+                "a paragraph's runs out of order or range");
+        Require(paragraph.format < document.paragraphFormats.size(), "a paragraph format index out of range");
+        nextRun += paragraph.runCount;
+        const std::span<const RtfRun> runs = document.Runs(paragraph);
+        for (std::size_t i = 1; i < runs.size(); ++i)
+            Require(runs[i - 1].format != runs[i].format, "two neighbouring runs of the same format");
+    }
+    Require(nextRun == document.runs.size(), "runs outside every paragraph");
+
+    const bool omitted = document.omittedParagraphs > 0;
+    Require(document.paragraphs.size() <= kMaxRtfParagraphs + (omitted ? 1 : 0),
+            "more paragraphs than the limit");
+    // Every character shown costs at least one input byte, every paragraph two, beyond the
+    // note on paragraphs left out.
+    const std::size_t note = omitted ? document.Text(document.paragraphs.back()).size() : 0;
+    Require(characters.size() <= inputSize + note, "more characters than input bytes");
+    Require(document.paragraphs.size() <= inputSize / 2 + 1 + (omitted ? 1 : 0),
+            "more paragraphs than the input can hold");
 }
 
 void ReadAnyBytes(std::string_view input) {
@@ -122,6 +153,10 @@ void RoundTrip(std::string_view input) {
         const auto byte = [&input](std::size_t i) { return static_cast<unsigned char>(input[i]); };
         style.headingBoldUnderlined = byte(0) & 1;
         style.fontCharset = byte(0) >> 1;
+        // The writer's \'hh bytes are Windows-1252 (\ansicpg1252), which a font charset
+        // with a code page of its own (Mac, symbol) would read otherwise; the program writes ANSI.
+        if (style.fontCharset == 2 || style.fontCharset == 77)
+            style.fontCharset = 0;
         style.fontHalfPoints = byte(1);
         for (int i = 0; i < (byte(2) & 7); ++i)
             style.tabStopsPoints.push_back(100 * i + byte(2));
@@ -150,34 +185,50 @@ void RoundTrip(std::string_view input) {
     const RtfReadResult result = ReadRtf(WriteRtfTable(rows, style));
     Require(result.ok, "our own RTF is not read");
     const RtfDocument& document = result.document;
-    Require(document.paragraphs.size() == rows.size(), "rows and paragraphs differ in number");
+    // Rows past the limit are left out and said so in one more paragraph.
+    const std::size_t shown = std::min(rows.size(), kMaxRtfParagraphs);
+    Require(document.paragraphs.size() == shown + (rows.size() > shown ? 1 : 0),
+            "rows and paragraphs differ in number");
+    Require(document.omittedParagraphs == rows.size() - shown, "rows left out are not counted");
 
     std::vector<int> stops;
     for (const int points : style.tabStopsPoints)
         if (points > 0)
-            stops.push_back(points * 20);
-    for (std::size_t r = 0; r < rows.size(); ++r) {
+            stops.push_back(std::min(points * 20, 31680));
+    std::sort(stops.begin(), stops.end());
+    stops.erase(std::unique(stops.begin(), stops.end()), stops.end());
+    const int halfPoints = style.fontHalfPoints > 0 ? std::min(style.fontHalfPoints, 3276) : 24;
+    const auto first = style.fontName.find_first_not_of(' ');
+    const auto last = style.fontName.find_last_not_of(' ');
+    const bool plainName = first != std::string::npos && Plain(style.fontName);
+    for (std::size_t r = 0; r < shown; ++r) {
+        // Cells are UTF-8 where valid, Windows-1252 elsewhere; control characters other
+        // than tabs are dropped, everything else comes back whether written as \'hh or \uN.
         std::string expected;
         for (const std::string& cell : rows[r]) {
-            for (const char c : cell)
-                if (c == '\t' || static_cast<unsigned char>(c) >= 128 || (c >= 32 && c != 127))
-                    expected += c;
+            for (const char32_t c : ToCodePoints(cell))
+                if (!IsControl(c) && c != '\n')
+                    AppendUtf8(expected, c);
             expected += '\t';
         }
         const RtfParagraph& paragraph = document.paragraphs[r];
-        Require(Text(paragraph) == expected, "a cell does not read back");
-        Require(paragraph.tabStopsTwips == stops, "the tab stops do not read back");
+        Require(document.Text(paragraph) == expected, "a cell does not read back");
+        Require(document.TabStops(paragraph) == stops, "the tab stops do not read back");
         const bool heading = r == 0 && style.headingBoldUnderlined;
-        for (const RtfRun& run : paragraph.runs)
-            Require(run.bold == heading && run.underline == heading && !run.italic,
+        for (const RtfRun& run : document.Runs(paragraph)) {
+            const RtfCharFormat& format = document.Format(run);
+            Require(format.bold == heading && format.underline == heading && !format.italic && !format.strike,
                     "the format does not read back");
+            Require(format.halfPoints == halfPoints, "a run's font size does not read back");
+            Require(document.Font(run).charset == style.fontCharset, "the font charset does not read back");
+            if (plainName)
+                Require(document.Font(run).name == style.fontName.substr(first, last - first + 1),
+                        "a run's font name does not read back");
+        }
     }
     if (!rows.empty()) {
-        Require(document.fontHalfPoints == (style.fontHalfPoints > 0 ? style.fontHalfPoints : 24),
-                "the font size does not read back");
-        const auto first = style.fontName.find_first_not_of(' ');
-        const auto last = style.fontName.find_last_not_of(' ');
-        if (first != std::string::npos && Plain(style.fontName))
+        Require(document.fontHalfPoints == halfPoints, "the font size does not read back");
+        if (plainName)
             Require(document.fontName == style.fontName.substr(first, last - first + 1),
                     "the font name does not read back");
     }
