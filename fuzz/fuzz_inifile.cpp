@@ -3,6 +3,7 @@
 // read back as written (after its documented cleaning) and leave every other line as it
 // was; a refused write must leave the file untouched.
 #include "platform/TIniFile.h"
+#include "platform/TextCodec.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -156,7 +157,8 @@ void CheckReads(const TIniFile& ini, const std::vector<std::string>& sections) {
         Require(keys.size() == pairs.size(), "ReadSection and ReadSectionValues disagree in length");
         for (std::size_t i = 0; i < pairs.size(); ++i) {
             Require(keys[i] == pairs[i].first, "ReadSection and ReadSectionValues disagree in a name");
-            Require(pairs[i].second.size() <= TIniFile::kMaxValueLength, "a value is longer than the limit");
+            Require(CharacterCount(pairs[i].second) <= TIniFile::kMaxValueLength,
+                    "a value is longer than the limit");
             Require(ini.ReadString(section, pairs[i].first, kAbsent) == pairs[i].second,
                     "ReadString disagrees with ReadSectionValues");
             for (std::size_t j = 0; j < i; ++j)
@@ -233,7 +235,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string expected = value;
     std::replace(expected.begin(), expected.end(), '\r', ' ');
     std::replace(expected.begin(), expected.end(), '\n', ' ');
-    expected.resize(std::min(expected.size(), TIniFile::kMaxValueLength));
+    // Values are text: read back decoded by the program's text rule and cut by characters.
+    expected = std::string(CutToCharacters(DecodeText(expected), TIniFile::kMaxValueLength));
     static const std::string kAbsent = "\x01"
                                        "absent\x02";
     Require(ini.ReadString(section, key, kAbsent) == expected, "the object does not hold the written value");
