@@ -179,10 +179,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider provider(data, size);
     const auto mode = provider.ConsumeIntegral<std::uint8_t>();
     const auto pick = provider.ConsumeIntegral<std::uint16_t>();
-    const std::string text = provider.ConsumeRemainingBytesAsString();
+    const std::string raw = provider.ConsumeRemainingBytesAsString();
+    // A file in UTF-16 is read (and rewritten) as the 8-bit text it converts to.
+    const std::string text = FileTextFromUtf16(raw);
 
     const std::string path = Folder() + "/t.ini";
-    WriteBytes(path, text);
+    WriteBytes(path, raw);
     TIniFile ini(path);
     Require(ini.Readable(), "a regular file is reported unreadable");
     const std::vector<std::string> sections = HeaderNames(text);
@@ -227,7 +229,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string after = ReadBytes(path);
     Require(FolderNames() == std::vector<std::string>{"t.ini"}, "a temporary file was left behind");
     if (!written) {
-        Require(after == text, "a refused write changed the file");
+        Require(after == raw, "a refused write changed the file");
         Require(error.find(path) != std::string::npos, "the error does not name the file");
         return 0;
     }
