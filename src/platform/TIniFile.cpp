@@ -1,5 +1,7 @@
 #include "platform/TIniFile.h"
 
+#include "platform/Text.h"
+
 #include "platform/SafeFile.h"
 #include "platform/TextCodec.h"
 
@@ -13,6 +15,9 @@
 #include <cstring>
 
 namespace {
+
+using text::EqualNoCase;
+using text::Trim;
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
@@ -35,18 +40,6 @@ unsigned char Lower(char c) {
     return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Keyed with a random key per process, so that nobody who writes a file can choose names
 // that share one probe chain: SipHash from libsodium over the lower-cased name.
 std::uint32_t HashNoCase(std::string_view s) {
@@ -66,16 +59,6 @@ std::uint32_t HashNoCase(std::string_view s) {
     std::uint32_t h;
     std::memcpy(&h, out, sizeof h);
     return h;
-}
-
-std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && IsBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
 }
 
 // A name whose hash is computed at most once, however often it is looked up and inserted.

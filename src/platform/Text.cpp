@@ -17,10 +17,13 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string_view Trim(std::string_view s) {
-    const auto first = s.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    // Stays a view into the same text, even when nothing is left: the profile-file parser
+    // takes positions from it.
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
 }
 
 } // namespace text
