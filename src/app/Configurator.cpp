@@ -204,8 +204,9 @@ void Configurator::HMIChange() {
 CheckResult Configurator::CheckConfiguration() {
     ChangeScope scope(*this);
     ++m_checkRuns;
-    const Result<RuleSections> rules = ReadRuleSections(m_cataloguePath);
-    const Verdict verdict = Evaluate(m_choice, *m_snapshot, rules ? *rules : RuleSections{});
+    Result<RuleSections> rules = ReadRuleSections(m_cataloguePath);
+    m_rules = rules ? std::optional<RuleSections>(std::move(*rules)) : std::nullopt;
+    const Verdict verdict = Evaluate(m_choice, *m_snapshot, m_rules ? *m_rules : RuleSections{});
     m_choice = CompleteProfibus(m_choice, *m_snapshot);
     m_checkResult = verdict.result;
     m_statusText = verdict.statusText;

@@ -79,6 +79,9 @@ class Configurator : private SelectionSink {
     void HMIChange();
     // Reads the rule sections, completes a Profibus pair, evaluates and stores the verdict.
     CheckResult CheckConfiguration();
+    // The rule sections the last check read, so that what follows a change (the rule hints)
+    // need not read the file again; null when the file could not be read.
+    const RuleSections* lastRuleSections() const { return m_rules ? &*m_rules : nullptr; }
     void UpdateUnitPrice();
     std::optional<Message> ShowPricesClick();
     std::optional<Message> SetStdConfigExecute();
@@ -194,6 +197,7 @@ class Configurator : private SelectionSink {
     std::optional<Message> m_settingsWarning;
     Choice m_startChoice;
 
+    std::optional<RuleSections> m_rules;
     CheckResult m_checkResult = CheckResult::Passed;
     std::string m_statusText;
     bool m_errorDisplay = false;

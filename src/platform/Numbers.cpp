@@ -1,4 +1,6 @@
-#include "Numbers.h"
+#include "platform/Numbers.h"
+
+#include "platform/Text.h"
 
 #include <charconv>
 #include <cmath>
@@ -8,19 +10,8 @@ namespace numbers {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
 }
 
 std::size_t CountDigits(std::string_view text, std::size_t pos) {
@@ -57,7 +48,7 @@ long long OrderOfMagnitude(std::string_view integerDigits, std::string_view frac
 } // namespace
 
 std::optional<double> ParseDecimal(std::string_view text, char separator) {
-    text = TrimBlanks(text);
+    text = ::text::Trim(text);
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
@@ -128,7 +119,7 @@ std::optional<double> ParseDecimal(std::string_view text, char separator) {
 }
 
 std::optional<long long> ParseWhole(std::string_view text) {
-    text = TrimBlanks(text);
+    text = ::text::Trim(text);
     std::size_t pos = 0;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {

@@ -86,7 +86,8 @@ void RuleMarks::Schedule() {
 
 void RuleMarks::Update() {
     m_timer.stop();
-    m_hints = ReadRuleHints(m_core.choice(), *m_core.snapshot(), m_core.cataloguePath());
+    const RuleSections* rules = m_core.lastRuleSections();
+    m_hints = rules ? ComputeRuleHints(m_core.choice(), *m_core.snapshot(), *rules) : RuleHints{};
     for (const GroupInfo& info : AllGroups()) {
         QWidget* control = m_controls[static_cast<std::size_t>(info.group)];
         if (auto* radios = qobject_cast<RadioGroup*>(control))
