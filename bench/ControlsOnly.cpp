@@ -6,9 +6,11 @@
 #include <QMenuBar>
 #include <QTimer>
 
-#include "app/ui/Form1Actions.h"
-#include "app/ui/Form1Controls.h"
-#include "app/ui/TForm1.h"
+#include "gui/mainwindow/Form1Actions.h"
+#include "gui/mainwindow/Form1Controls.h"
+#include "gui/mainwindow/TForm1.h"
+
+using namespace kb;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -1,10 +1,10 @@
 // Timings of the core's costly operations on the sample catalogue and on grown catalogues,
 // followed by each median against its target.
-#include "app/Configurator.h"
-#include "config/ConfigurationCheck.h"
-#include "config/RuleHints.h"
-#include "customer/Recheck.h"
-#include "platform/TIniFile.h"
+#include "core/config/ConfigurationCheck.h"
+#include "core/config/RuleHints.h"
+#include "core/customer/Recheck.h"
+#include "core/platform/TIniFile.h"
+#include "core/session/Configurator.h"
 
 #include <benchmark/benchmark.h>
 
@@ -17,6 +17,8 @@
 #include <stdexcept>
 #include <string>
 #include <unistd.h>
+
+using namespace kb;
 
 namespace {
 
@@ -127,7 +129,7 @@ void ApplyCodeAndBuildOrderList(benchmark::State& state) {
     Configurator c = LoadedSample();
     for (const Group slot : {Group::X1, Group::X2, Group::X3, Group::X6, Group::X7, Group::X8})
         c.UserSelect(slot, 1);
-    const Result<std::string> encoded = c.EncodeIDCode();
+    const Result<std::string> encoded = c.CurrentIDCode();
     if (!encoded) {
         state.SkipWithError(encoded.error().message.c_str());
         return;

@@ -11,9 +11,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/ui/MessagePresenter.h"
-#include "app/ui/RuleMarks.h"
-#include "app/ui/TForm1.h"
+#include "gui/mainwindow/TForm1.h"
+#include "gui/widgets/MessagePresenter.h"
+#include "gui/widgets/RuleMarks.h"
+
+using namespace kb;
 
 namespace {
 

@@ -6,7 +6,7 @@
 // hash the reader used before (FNV-1a, folded, masked to a table of four slots a key)
 // puts them all into one probe chain; the line "former probes/key" shows how long that
 // chain would be for the reader of before, which compared whole names along it.
-#include "platform/TIniFile.h"
+#include "core/platform/TIniFile.h"
 
 #include <algorithm>
 #include <bit>
@@ -19,6 +19,8 @@
 #include <string>
 #include <unistd.h>
 #include <vector>
+
+using namespace kb;
 
 namespace {
 

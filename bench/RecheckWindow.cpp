@@ -13,11 +13,13 @@
 #include <string>
 #include <sys/resource.h>
 
-#include "app/Configurator.h"
-#include "app/ui/MessagePresenter.h"
-#include "customer/ui/RecheckModel.h"
-#include "customer/ui/RecheckWorker.h"
-#include "customer/ui/TFoRecheck.h"
+#include "core/session/Configurator.h"
+#include "gui/recheck/RecheckModel.h"
+#include "gui/recheck/RecheckWorker.h"
+#include "gui/recheck/TFoRecheck.h"
+#include "gui/widgets/MessagePresenter.h"
+
+using namespace kb;
 
 namespace fs = std::filesystem;
 

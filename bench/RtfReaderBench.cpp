@@ -2,7 +2,7 @@
 // its own, so the peak resident memory it reports belongs to that case alone (input, reader
 // and result). Without arguments every case runs and a table compares the figures with the
 // targets; "rtf-reader-bench KIND MEGABYTES" runs one case and prints its figures.
-#include "dialogs/RtfReader.h"
+#include "core/richtext/RtfReader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +14,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
+
+using namespace kb;
 
 namespace {
 

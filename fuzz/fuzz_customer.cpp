@@ -1,10 +1,10 @@
 // Input: the bytes of a customer file. The chain the program runs on it must lose nothing
 // the file can hold: read it, open it on the sample catalogue, build the order list, read
 // the list's RTF copy back, save the record into the file and read it again.
-#include "app/Configurator.h"
-#include "customer/CustomerRecord.h"
-#include "dialogs/RtfReader.h"
-#include "platform/TextCodec.h"
+#include "core/customer/CustomerRecord.h"
+#include "core/platform/TextCodec.h"
+#include "core/richtext/RtfReader.h"
+#include "core/session/Configurator.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -12,6 +12,8 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+
+using namespace kb;
 
 namespace {
 

@@ -1,12 +1,14 @@
 // Input: a code as a user types it into the ID-code dialog, applied to the sample
 // catalogue. Afterwards every control holds a valid selection or none, a complete
 // configuration encodes, and its code applied afresh gives the same code again.
-#include "app/Configurator.h"
+#include "core/session/Configurator.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+using namespace kb;
 
 namespace {
 

@@ -2,8 +2,8 @@
 // that picks how. Every key of every section must read consistently; one write must
 // read back as written (after its documented cleaning) and leave every other line as it
 // was; a refused write must leave the file untouched.
-#include "platform/TIniFile.h"
-#include "platform/TextCodec.h"
+#include "core/platform/TIniFile.h"
+#include "core/platform/TextCodec.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,6 +17,8 @@
 #include <string_view>
 #include <unistd.h>
 #include <vector>
+
+using namespace kb;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Input: a separator choice byte, then number text. A parsed number must survive
 // formatting and parsing again to 15 significant digits, agree with the C library's
 // reading of the same text, and whole numbers must round-trip exactly.
-#include "platform/Numbers.h"
+#include "core/platform/Numbers.h"
 
 #include <cerrno>
 #include <cfloat>
@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+using namespace kb;
 
 namespace {
 

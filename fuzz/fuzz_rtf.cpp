@@ -1,14 +1,16 @@
 // Input: style bytes, then cells separated by 0x1F and rows by 0x1E. The document must
 // be 7-bit, its groups balanced, every escape complete, and the text of every cell (UTF-8,
 // stray bytes as Windows-1252) must come back out of it in order.
-#include "orderlist/RtfWriter.h"
-#include "platform/TextCodec.h"
+#include "core/platform/TextCodec.h"
+#include "core/richtext/RtfWriter.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+using namespace kb;
 
 namespace {
 

@@ -2,9 +2,9 @@
 // times the input's size in memory and give sane text. An input that starts with the
 // marker byte 0x01 is instead a table (style bytes, then cells separated by 0x1F and rows
 // by 0x1E) that goes through our writer and back: every cell and format must return.
-#include "dialogs/RtfReader.h"
-#include "orderlist/RtfWriter.h"
-#include "platform/TextCodec.h"
+#include "core/platform/TextCodec.h"
+#include "core/richtext/RtfReader.h"
+#include "core/richtext/RtfWriter.h"
 
 #include <sanitizer/allocator_interface.h>
 
@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+using namespace kb;
 
 namespace {
 

@@ -9,10 +9,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 profile=$(mktemp -d)
 out=$(mktemp -d)
 trap 'rm -rf "$profile" "$out"' EXIT
-for source in "$root"/tests/dialogs/data/*.html; do
+for source in "$root"/tests/core/richtext/data/*.html; do
     soffice --headless --norestore "-env:UserInstallation=file://$profile" \
         --infilter="HTML (StarWriter)" --convert-to rtf --outdir "$out" "$source" >/dev/null
     name=$(basename "$source" .html)
-    mv "$out/$name.rtf" "$root/tests/dialogs/data/$name.rtf"
-    echo "wrote tests/dialogs/data/$name.rtf"
+    mv "$out/$name.rtf" "$root/tests/core/richtext/data/$name.rtf"
+    echo "wrote tests/core/richtext/data/$name.rtf"
 done

@@ -2,13 +2,15 @@
 #include <exception>
 #include <memory>
 
-#include "app/Configurator.h"
-#include "app/SettingsStore.h"
-#include "app/ui/Application.h"
-#include "app/ui/Icons.h"
-#include "app/ui/MessagePresenter.h"
-#include "app/ui/TForm1.h"
-#include "platform/Paths.h"
+#include "app/Application.h"
+#include "core/platform/Paths.h"
+#include "core/session/Configurator.h"
+#include "core/session/SettingsStore.h"
+#include "gui/mainwindow/TForm1.h"
+#include "gui/widgets/Icons.h"
+#include "gui/widgets/MessagePresenter.h"
+
+using namespace kb;
 
 namespace {
 

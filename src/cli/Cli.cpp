@@ -5,17 +5,19 @@
 #include <iostream>
 #include <optional>
 
-#include "app/Configurator.h"
 #include "cli/Lint.h"
-#include "config/ConfigurationCheck.h"
-#include "config/RuleHints.h"
-#include "customer/Recheck.h"
-#include "idcode/IDCode.h"
-#include "platform/Paths.h"
-#include "platform/SafeFile.h"
-#include "platform/TIniFile.h"
-#include "platform/Text.h"
-#include "platform/TextCodec.h"
+#include "core/config/ConfigurationCheck.h"
+#include "core/config/RuleHints.h"
+#include "core/customer/Recheck.h"
+#include "core/idcode/IDCode.h"
+#include "core/platform/Paths.h"
+#include "core/platform/SafeFile.h"
+#include "core/platform/TIniFile.h"
+#include "core/platform/Text.h"
+#include "core/platform/TextCodec.h"
+#include "core/session/Configurator.h"
+
+using namespace kb;
 
 namespace {
 

@@ -5,11 +5,13 @@
 #include <map>
 #include <set>
 
-#include "app/Configurator.h"
-#include "platform/Numbers.h"
-#include "platform/Paths.h"
-#include "platform/TIniFile.h"
-#include "platform/Text.h"
+#include "core/platform/Numbers.h"
+#include "core/platform/Paths.h"
+#include "core/platform/TIniFile.h"
+#include "core/platform/Text.h"
+#include "core/session/Configurator.h"
+
+using namespace kb;
 
 namespace {
 
@@ -276,7 +278,7 @@ class Linter {
 
     void Prove(const Configurator& base, const Configurator& trial, const std::string& where,
                const std::string& option) {
-        const Result<std::string> first = trial.EncodeIDCode();
+        const Result<std::string> first = trial.CurrentIDCode();
         if (!first) {
             Error(where, "option " + Quote(option) + ": " + first.error().message);
             return;
@@ -287,7 +289,7 @@ class Linter {
             Error(where, "option " + Quote(option) + ": " + failure->text);
             return;
         }
-        const Result<std::string> second = decoded.EncodeIDCode();
+        const Result<std::string> second = decoded.CurrentIDCode();
         if (!second || *second != *first) {
             Error(where, "option " + Quote(option) + " does not survive the ID code: " + code +
                              " reads back as " + (second ? kIDCodePrefix + *second : second.error().message));

@@ -1,4 +1,0 @@
-#pragma once
-
-inline constexpr const char* kApplicationTitle = "VK72 Configuration Tool ";
-inline constexpr const char* kProgramVersion = "2.0";

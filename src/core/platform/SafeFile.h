@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/platform/Result.h"
+
+namespace kb {
+
+// Replaces the file's content in one step: the bytes go to a private temporary file in the
+// same folder, which then takes the file's place by rename, so a failure leaves the old file
+// whole. Where that cannot keep what the user has (a file with several hard links) or no
+// temporary file may be created beside an existing, writable file (a locked folder), the
+// file is rewritten in place and its old content put back if the write fails. A symbolic
+// link is written through, a dangling one creates its target. A read-only file stays
+// read-only: writing it fails, as does writing a folder, a FIFO or a device. The error
+// names the file and the reason.
+Result<void> WriteFileSafely(const std::string& path, std::string_view content);
+
+enum class ReadStatus { Ok, Missing, Failed };
+
+// The largest file any reader takes, far above any real catalogue, price, customer file or
+// release notes: a larger one is refused before it is read, so that a hostile or mistaken
+// file neither freezes the program nor exhausts its memory.
+inline constexpr std::size_t kMaxReadFileSize = std::size_t{64} << 20;
+
+// Reads a regular file whole. A missing file (or folder on the way) is Missing; a folder,
+// a special file (a FIFO would block), a file larger than maxSize or kMaxReadFileSize
+// (whichever is smaller) or a read error is Failed. Both set reason to the system's words,
+// for a file too large with the limit; data is empty unless Ok.
+ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& data,
+                         std::string& reason);
+
+// Why the path cannot be written as a file when it names a FIFO, a device or a socket
+// ("it is a FIFO (named pipe), not a regular file"); empty for anything else.
+std::string SpecialFileReason(const std::string& path);
+
+// Why a file of more than limit bytes is refused, naming the limit: "File too large (the
+// limit is 64 MB)".
+std::string TooLargeReason(std::size_t limit);
+
+} // namespace kb

@@ -1,0 +1,145 @@
+#include "core/session/SettingsStore.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/catalogue/Catalogue.h"
+#include "core/platform/TIniFile.h"
+
+namespace kb {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kGeneral = "General";
+constexpr const char* kSettingKeys[] = {"ShowPrices", "UseStdConfig", "OSStdLanguage"};
+
+bool Absolute(const char* path) {
+    return path != nullptr && path[0] == '/';
+}
+
+} // namespace
+
+// A write replaces the file through a temporary file in its folder, so both must be writable.
+bool SettingsStore::CanReplace(const std::string& path) {
+    const fs::path p(path);
+    const std::string folder = p.has_parent_path() ? p.parent_path().string() : std::string(".");
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 &&
+           ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+std::string UserSettingsPath(const char* xdgConfigHome, const char* home) {
+    std::string base;
+    if (Absolute(xdgConfigHome))
+        base = xdgConfigHome;
+    else if (Absolute(home))
+        base = std::string(home) + (std::string(home).ends_with('/') ? "" : "/") + ".config";
+    else
+        return {};
+    if (!base.ends_with('/'))
+        base += '/';
+    return base + "vk72-configurator/settings.ini";
+}
+
+std::string UserSettingsPath() {
+    return UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile)
+    : m_cataloguePath(std::move(cataloguePath)), m_userFile(std::move(userFile)) {
+    m_perUser = !m_userFile.empty() && !CanReplace(m_cataloguePath);
+}
+
+SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile, bool perUser)
+    : m_cataloguePath(std::move(cataloguePath)), m_userFile(std::move(userFile)),
+      m_perUser(perUser && !m_userFile.empty()) {}
+
+std::optional<Message> SettingsStore::Overlay(Catalogue& catalogue) const {
+    if (!m_perUser)
+        return std::nullopt;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(m_userFile, ec)))
+        return std::nullopt;
+    const TIniFile user(m_userFile);
+    std::string problem;
+    if (fs::is_directory(m_userFile, ec))
+        problem = "it is a folder";
+    else if (!user.Readable())
+        problem = user.ReadError();
+    if (!problem.empty())
+        return Message::Warning("The settings file \"" + m_userFile + "\" cannot be read (" + problem +
+                                "); the catalogue's settings are used.");
+
+    std::string bad;
+    for (const char* key : kSettingKeys) {
+        const std::string text = user.ReadString(kGeneral, key, "");
+        int value = 0;
+        if (text.empty())
+            continue;
+        if (!TIniFile::ParseInteger(text, value)) {
+            bad += std::string(bad.empty() ? "" : ", ") + key + "=" + text;
+            continue;
+        }
+        if (std::strcmp(key, "ShowPrices") == 0)
+            catalogue.showPrices = catalogue.pricesPresent && value != 0;
+        else if (std::strcmp(key, "UseStdConfig") == 0)
+            catalogue.useStdConfig = value != 0;
+        else
+            catalogue.osStdLanguage = value;
+    }
+    if (bad.empty())
+        return std::nullopt;
+    return Message::Warning("The settings file \"" + m_userFile + "\" holds values that are not numbers (" +
+                            bad + "); the catalogue's settings are used for them.");
+}
+
+bool SettingsStore::ReadBool(const char* key, bool def) const {
+    if (m_perUser) {
+        const TIniFile user(m_userFile);
+        int value = 0;
+        if (user.Readable() && TIniFile::ParseInteger(user.ReadString(kGeneral, key, ""), value))
+            return value != 0;
+    }
+    return TIniFile(m_cataloguePath).ReadBool(kGeneral, key, def);
+}
+
+bool SettingsStore::PrepareUserFolder(std::string* error) const {
+    // Settings are private to their user, as the base directory rules ask of new folders.
+    const fs::path folder = fs::path(m_userFile).parent_path();
+    std::error_code ec;
+    if (fs::is_directory(folder, ec))
+        return true;
+    fs::path made;
+    for (const auto& part : folder) {
+        made /= part;
+        if (fs::is_directory(made, ec))
+            continue;
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+            if (error)
+                *error = "Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
+                         m_userFile + "\": " + std::strerror(errno);
+            return false;
+        }
+    }
+    return true;
+}
+
+Result<void> SettingsStore::WriteBool(const char* key, bool value) {
+    return WriteInteger(key, value ? 1 : 0);
+}
+
+Result<void> SettingsStore::WriteInteger(const char* key, int value) {
+    std::string error;
+    if (m_perUser && !PrepareUserFolder(&error))
+        return Error{error};
+    TIniFile file(target());
+    return file.WriteInteger(kGeneral, key, value);
+}
+
+} // namespace kb

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/platform/Result.h"
+#include "core/session/Message.h"
+
+namespace kb {
+
+struct Catalogue;
+
+// The per-user settings file: $XDG_CONFIG_HOME/vk72-configurator/settings.ini, or
+// HOME/.config/... when the variable is unset, empty or not absolute. Empty when neither
+// gives an absolute folder.
+std::string UserSettingsPath(const char* xdgConfigHome, const char* home);
+// The same from this process's environment.
+std::string UserSettingsPath();
+
+// Where the settings menu's three values (ShowPrices, UseStdConfig, OSStdLanguage) live.
+// A catalogue this user can write keeps them, as it always did. An installed catalogue
+// belongs to root: then they go to a per-user file whose values win over the catalogue's,
+// so a switch still works and a new catalogue still reaches everyone for the rest.
+class SettingsStore {
+  public:
+    SettingsStore() = default;
+    // An empty userFile means there is none: every value stays in the catalogue.
+    SettingsStore(std::string cataloguePath, std::string userFile);
+    // With the choice made by the caller; perUser needs a userFile.
+    SettingsStore(std::string cataloguePath, std::string userFile, bool perUser);
+
+    // Whether this process can replace the catalogue (the file and its folder writable).
+    static bool CanReplace(const std::string& path);
+
+    bool perUser() const { return m_perUser; }
+    // The file the settings are written to.
+    const std::string& target() const { return m_perUser ? m_userFile : m_cataloguePath; }
+
+    // Puts the per-user values over the catalogue's. A per-user file that cannot be read,
+    // or a value in it that is not a number, leaves the catalogue's value; the warning
+    // names the file.
+    std::optional<Message> Overlay(Catalogue& catalogue) const;
+
+    // A value as stored: the per-user file's when it holds one, else the catalogue's.
+    bool ReadBool(const char* key, bool def) const;
+
+    // On failure the error names the file; nothing is changed then.
+    Result<void> WriteBool(const char* key, bool value);
+    Result<void> WriteInteger(const char* key, int value);
+
+  private:
+    bool PrepareUserFolder(std::string* error) const;
+
+    std::string m_cataloguePath;
+    std::string m_userFile;
+    bool m_perUser = false;
+};
+
+} // namespace kb

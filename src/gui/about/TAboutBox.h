@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+namespace kb {
+struct Catalogue;
+}
+class QLabel;
+
+// The About box, created once at start and shown modally. Its labels are filled from the
+// loaded catalogue each time it is shown.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+  public:
+    // Without a catalogue it is taken as unknown and without prices.
+    explicit TAboutBox(const kb::Catalogue* catalogue = nullptr, QWidget* parent = nullptr);
+
+    void FormActivate();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    const kb::Catalogue* m_catalogue;
+    QLabel* m_productName;
+    QLabel* m_version;
+    QLabel* m_comments;
+    QLabel* m_notice;
+};

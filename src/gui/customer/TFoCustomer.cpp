@@ -1,0 +1,153 @@
+#include "gui/customer/TFoCustomer.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+#include "core/platform/TIniFile.h"
+#include "core/session/Configurator.h"
+#include "gui/widgets/Icons.h"
+#include "gui/widgets/MessagePresenter.h"
+#include "gui/widgets/QtText.h"
+
+using namespace kb;
+
+namespace {
+
+constexpr int kClientWidth = 434;
+constexpr int kClientHeight = 425;
+constexpr int kMargin = 20;
+constexpr int kLabelWidth = 80;
+constexpr int kRowTop = 24;
+constexpr int kRowPitch = 38;
+constexpr int kRowHeight = 26;
+constexpr int kButtonWidth = 130;
+constexpr int kButtonHeight = 40;
+// The order in which Tab walks through the window.
+constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
+    CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
+    CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
+
+// Turns line breaks and tabs into blanks; the length stays, so the cursor keeps its place.
+class SingleLineValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        for (QChar& c : input) {
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
+                c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+                c = QLatin1Char(' ');
+        }
+        return Acceptable;
+    }
+};
+
+} // namespace
+
+TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidget* parent)
+    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_core(core), m_presenter(presenter) {
+    setObjectName(QStringLiteral("FoCustomer"));
+    // A window does not take its parent's font by itself; this one looks like the main window.
+    if (parent)
+        setFont(parent->font());
+    setWindowTitle(QStringLiteral("Customer Data"));
+    setModal(true);
+    setFixedSize(kClientWidth, kClientHeight);
+}
+
+void TFoCustomer::buildControls() {
+    for (int f = CustomerRecord::Company1; f < CustomerRecord::Code; ++f) {
+        const auto field = static_cast<CustomerRecord::Field>(f);
+        const QString caption = QLatin1String(CustomerRecord::LabelCaption(field));
+        const int top = kRowTop + f * kRowPitch;
+        auto* label = new QLabel(caption, this);
+        label->setObjectName(caption);
+        label->setGeometry(kMargin, top, kLabelWidth, kRowHeight);
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("Ed") + caption);
+        edit->setGeometry(kMargin + kLabelWidth, top, kClientWidth - 2 * kMargin - kLabelWidth, kRowHeight);
+        label->setBuddy(edit);
+        m_edits[f] = edit;
+    }
+    // No more than the customer file keeps of a value, so nothing is cut on reopening;
+    // line breaks and tabs become blanks as they arrive, as the file would store them.
+    auto* validator = new SingleLineValidator(this);
+    for (QLineEdit* edit : m_edits) {
+        edit->setMaxLength(static_cast<int>(TIniFile::kMaxValueLength));
+        edit->setValidator(validator);
+    }
+
+    const int buttonTop = kClientHeight - kMargin - kButtonHeight;
+    m_clear = new QPushButton(LoadIcon(AppIcon::Clear), QStringLiteral("Clear Fields"), this);
+    m_clear->setObjectName(QStringLiteral("BtnClearFields"));
+    m_clear->setGeometry(kMargin, buttonTop, kButtonWidth, kButtonHeight);
+    m_save = new QPushButton(LoadIcon(AppIcon::Ok), QStringLiteral("OK"), this);
+    m_save->setObjectName(QStringLiteral("BtnSaveFields"));
+    m_save->setGeometry(kClientWidth - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
+    m_save->setDefault(true);
+
+    for (std::size_t n = 1; n < kTabOrder.size(); ++n) {
+        if (kTabOrder[n] == CustomerRecord::Company1) {
+            setTabOrder(m_edits[kTabOrder[n - 1]], m_save);
+            setTabOrder(m_save, m_clear);
+            setTabOrder(m_clear, m_edits[kTabOrder[n]]);
+        } else {
+            setTabOrder(m_edits[kTabOrder[n - 1]], m_edits[kTabOrder[n]]);
+        }
+    }
+
+    connect(m_save, &QPushButton::clicked, this, &TFoCustomer::BtnSaveFieldsClick);
+    connect(m_clear, &QPushButton::clicked, this, &TFoCustomer::BtnClearFieldsClick);
+}
+
+void TFoCustomer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    m_edits[kTabOrder.front()]->setFocus();
+}
+
+void TFoCustomer::setVisible(bool visible) {
+    DeferredDialog::setVisible(visible);
+    // Showing a dialog passes the focus as by Tab, which selects the whole text; the user
+    // goes on typing at the end instead.
+    if (visible) {
+        QLineEdit* first = m_edits[kTabOrder.front()];
+        first->deselect();
+        first->end(false);
+    }
+}
+
+void TFoCustomer::SetFields(const CustomerRecord& record) {
+    ensureControls();
+    for (std::size_t f = 0; f < m_edits.size(); ++f)
+        m_edits[f]->setText(ToQ(record.fields[f]));
+}
+
+CustomerRecord TFoCustomer::Fields() const {
+    CustomerRecord record;
+    // A box not built yet is empty.
+    for (std::size_t f = 0; f < m_edits.size(); ++f) {
+        if (m_edits[f])
+            record.fields[f] = FromQ(m_edits[f]->text());
+    }
+    return record;
+}
+
+void TFoCustomer::BtnSaveFieldsClick() {
+    ensureControls();
+    const CustomerRecord fields = Fields();
+    if (const auto warning = Configurator::CustomerFieldsWarning(fields)) {
+        if (m_presenter.Show(*warning, this) != QMessageBox::Ignore)
+            return;
+    }
+    m_core.StoreCustomerFields(fields);
+    accept();
+}
+
+void TFoCustomer::BtnClearFieldsClick() {
+    ensureControls();
+    for (QLineEdit* edit : m_edits)
+        edit->clear();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+
+#include "core/customer/CustomerRecord.h"
+#include "gui/widgets/DeferredDialog.h"
+
+namespace kb {
+class Configurator;
+}
+class MessagePresenter;
+class QLineEdit;
+class QPushButton;
+
+// The customer data window, created once at start and shown modally. Its boxes are filled
+// by the main window before each opening; OK stores them in the main window's Configurator.
+// Its controls are built at the first show or fill (see DeferredDialog).
+class TFoCustomer : public DeferredDialog {
+    Q_OBJECT
+  public:
+    TFoCustomer(kb::Configurator& core, MessagePresenter& presenter, QWidget* parent = nullptr);
+
+    // The eight boxes from the record's fields (its Code is not shown).
+    void SetFields(const kb::CustomerRecord& record);
+    // The eight boxes as a record with an empty Code.
+    kb::CustomerRecord Fields() const;
+
+    void BtnSaveFieldsClick();
+    void BtnClearFieldsClick();
+
+    void setVisible(bool visible) override;
+
+  protected:
+    void buildControls() override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    kb::Configurator& m_core;
+    MessagePresenter& m_presenter;
+    // EdCompany1 ... EdIdent2, in the order of the record's fields.
+    std::array<QLineEdit*, kb::CustomerRecord::Code> m_edits{};
+    QPushButton* m_save = nullptr;
+    QPushButton* m_clear = nullptr;
+};

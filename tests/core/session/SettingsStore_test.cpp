@@ -1,0 +1,161 @@
+#include "core/session/SettingsStore.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+
+#include "TestFiles.h"
+#include "core/catalogue/Catalogue.h"
+#include "core/platform/TIniFile.h"
+
+using namespace kb;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCatalogue =
+    "[General]\r\nVersion=T1\r\nShowPrices=1\r\nUseStdConfig=1\r\nOSStdLanguage=1\r\n";
+
+Catalogue CatalogueWithPrices(bool pricesPresent = true) {
+    Catalogue c;
+    c.pricesPresent = pricesPresent;
+    c.showPrices = pricesPresent;
+    c.useStdConfig = true;
+    c.osStdLanguage = 1;
+    return c;
+}
+
+} // namespace
+
+TEST(UserSettingsPath, FollowsTheBaseDirectoryRules) {
+    const struct {
+        const char* xdg;
+        const char* home;
+        std::string expected;
+    } cases[] = {
+        {"/srv/cfg", "/home/ann", "/srv/cfg/vk72-configurator/settings.ini"},
+        {"/srv/cfg/", "/home/ann", "/srv/cfg/vk72-configurator/settings.ini"},
+        {nullptr, "/home/ann", "/home/ann/.config/vk72-configurator/settings.ini"},
+        {"", "/home/ann/", "/home/ann/.config/vk72-configurator/settings.ini"},
+        {"relative/cfg", "/home/ann", "/home/ann/.config/vk72-configurator/settings.ini"},
+        {"~/cfg", "/home/ann", "/home/ann/.config/vk72-configurator/settings.ini"},
+        {"relative/cfg", nullptr, ""},
+        {nullptr, "home/ann", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(UserSettingsPath(c.xdg, c.home), c.expected)
+            << (c.xdg ? c.xdg : "(unset)") << " / " << (c.home ? c.home : "(unset)");
+}
+
+TEST(SettingsStore, PerUserValuesWinOverTheCatalogue) {
+    const struct {
+        const char* name;
+        std::string userText; // empty: no file
+        bool pricesPresent;
+        bool showPrices;
+        bool useStdConfig;
+        int language;
+        std::string warning; // part of the warning; empty: none
+    } cases[] = {
+        {"no per-user file", "", true, true, true, 1, ""},
+        {"one key", "[General]\nShowPrices=0\n", true, false, true, 1, ""},
+        {"all keys, other case, CRLF", "[general]\r\nshowprices=0\r\nUSESTDCONFIG=0\r\nOSStdLanguage=4\r\n",
+         true, false, false, 4, ""},
+        {"no price file: prices stay off", "[General]\nShowPrices=1\n", false, false, true, 1, ""},
+        {"a value that is no number", "[General]\nShowPrices=maybe\nOSStdLanguage=3\n", true, true, true, 3,
+         "(ShowPrices=maybe)"},
+        {"other sections only", "[Data]\nShowPrices=0\n", true, true, true, 1, ""},
+        {"binary garbage", std::string("\x00\xff[\x01=\n\x7f", 6), true, true, true, 1, ""},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        const std::string catalogue = dir.write("KITBUILDER.INI", kCatalogue);
+        const std::string user = dir.file("cfg/settings.ini");
+        if (!c.userText.empty()) {
+            fs::create_directories(dir.path() / "cfg");
+            dir.write("cfg/settings.ini", c.userText);
+        }
+        Catalogue loaded = CatalogueWithPrices(c.pricesPresent);
+        const auto warning = SettingsStore(catalogue, user, true).Overlay(loaded);
+        EXPECT_EQ(loaded.showPrices, c.showPrices) << c.name;
+        EXPECT_EQ(loaded.useStdConfig, c.useStdConfig) << c.name;
+        EXPECT_EQ(loaded.osStdLanguage, c.language) << c.name;
+        if (c.warning.empty()) {
+            EXPECT_FALSE(warning.has_value()) << c.name << ": " << warning->text;
+        } else {
+            ASSERT_TRUE(warning.has_value()) << c.name;
+            EXPECT_EQ(warning->kind, Message::Kind::Warning);
+            EXPECT_NE(warning->text.find("\"" + user + "\""), std::string::npos) << warning->text;
+            EXPECT_NE(warning->text.find(c.warning), std::string::npos) << warning->text;
+        }
+        EXPECT_EQ(ReadFileBytes(catalogue), kCatalogue) << c.name;
+    }
+}
+
+TEST(SettingsStore, AFolderInPlaceOfTheFileLeavesTheCatalogueValues) {
+    TempDir dir;
+    const std::string catalogue = dir.write("KITBUILDER.INI", kCatalogue);
+    const std::string user = dir.file("settings.ini");
+    fs::create_directories(user);
+    Catalogue loaded = CatalogueWithPrices();
+    SettingsStore store(catalogue, user, true);
+    const auto warning = store.Overlay(loaded);
+    ASSERT_TRUE(warning.has_value());
+    EXPECT_NE(warning->text.find("\"" + user + "\""), std::string::npos) << warning->text;
+    EXPECT_TRUE(loaded.showPrices);
+
+    // Writing there fails with a message that names the file, and nothing else changes.
+    const Result<void> written = store.WriteBool("ShowPrices", false);
+    ASSERT_FALSE(written.has_value());
+    EXPECT_NE(written.error().message.find(user), std::string::npos) << written.error().message;
+    EXPECT_TRUE(fs::is_directory(user));
+    EXPECT_EQ(ReadFileBytes(catalogue), kCatalogue);
+}
+
+TEST(SettingsStore, PerUserWritesMakeAPrivateFolderAndLeaveTheCatalogue) {
+    TempDir dir;
+    const std::string catalogue = dir.write("KITBUILDER.INI", kCatalogue);
+    const std::string user = dir.file("home/.config/vk72-configurator/settings.ini");
+    SettingsStore store(catalogue, user, true);
+    EXPECT_EQ(store.target(), user);
+
+    ASSERT_TRUE(store.WriteBool("ShowPrices", false).has_value());
+    ASSERT_TRUE(store.WriteInteger("OSStdLanguage", 5).has_value());
+    EXPECT_EQ(ReadFileBytes(catalogue), kCatalogue);
+    EXPECT_EQ(TIniFile(user).ReadString("General", "ShowPrices", ""), "0");
+    EXPECT_FALSE(store.ReadBool("ShowPrices", true));
+    EXPECT_TRUE(store.ReadBool("UseStdConfig", false)) << "a key the user never set comes from the catalogue";
+    const auto mode = fs::status(fs::path(user).parent_path()).permissions();
+    EXPECT_EQ(mode & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
+
+    // The next start reads them back.
+    Catalogue loaded = CatalogueWithPrices();
+    EXPECT_FALSE(SettingsStore(catalogue, user, true).Overlay(loaded).has_value());
+    EXPECT_FALSE(loaded.showPrices);
+    EXPECT_EQ(loaded.osStdLanguage, 5);
+
+    // A file where the folder should be: the write fails and names the settings file.
+    const std::string blocked = dir.write("plain", "x") + "/vk72-configurator/settings.ini";
+    SettingsStore nowhere(catalogue, blocked, true);
+    const Result<void> refused = nowhere.WriteBool("ShowPrices", true);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_NE(refused.error().message.find(blocked), std::string::npos) << refused.error().message;
+}
+
+TEST(SettingsStore, AWritableCatalogueKeepsItsSettingsAndNoUserFileIsMade) {
+    TempDir dir;
+    const std::string catalogue = dir.write("KITBUILDER.INI", kCatalogue);
+    const std::string user = dir.file("cfg/settings.ini");
+    SettingsStore store(catalogue, user);
+    ASSERT_TRUE(SettingsStore::CanReplace(catalogue));
+    EXPECT_FALSE(store.perUser());
+    ASSERT_TRUE(store.WriteBool("ShowPrices", false).has_value());
+    EXPECT_EQ(TIniFile(catalogue).ReadString("General", "ShowPrices", ""), "0");
+    EXPECT_FALSE(fs::exists(dir.path() / "cfg"));
+
+    // Without a per-user file there is never another place, writable or not.
+    EXPECT_FALSE(SettingsStore(catalogue, "", true).perUser());
+    EXPECT_FALSE(SettingsStore::CanReplace(dir.file("missing/KITBUILDER.INI")));
+}
