@@ -6,12 +6,14 @@
 #include <optional>
 
 #include "cli/Lint.h"
+#include "cli/SaveCommand.h"
 #include "core/config/ConfigurationCheck.h"
 #include "core/config/RuleHints.h"
 #include "core/customer/Recheck.h"
 #include "core/idcode/IDCode.h"
 #include "core/platform/Paths.h"
 #include "core/platform/SafeFile.h"
+#include "core/platform/SaveJournal.h"
 #include "core/platform/TIniFile.h"
 #include "core/platform/Text.h"
 #include "core/platform/TextCodec.h"
@@ -43,6 +45,12 @@ constexpr const char* kUsage =
     "  marks [NAME=INDEX...]    change controls as select does, then list every entry that would break a\n"
     "                           rule (or, while the configuration has a fault, clear it): one line each,\n"
     "                           NAME INDEX breaks|clears TEXT REASON, separated by tabs, then \"N marked\"\n"
+    "  save FILE [--code CODE] [NAME=INDEX...] [FIELD=TEXT...]\n"
+    "                           write the customer file as the program's Save does: the code applied, the\n"
+    "                           controls changed, the fields set, the check passed, the nine keys written\n"
+    "                           (fields not given are written empty; other lines of FILE are kept); prints\n"
+    "                           the code. FIELD is Company1, Company2, Name1, Name2, Street, City, Ident1,\n"
+    "                           Ident2 (Code=CODE stands for --code CODE)\n"
     "\n"
     "Options:\n"
     "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
@@ -54,10 +62,11 @@ constexpr const char* kUsage =
     "Display, HMICable. INDEX is the entry's position in the control, from 0; -1 selects nothing;\n"
     "in X1 to X10 entry 0 is the empty slot; PCI takes 0 or 1.\n"
     "\n"
-    "The catalogue and the price file are only read, never written.\n"
+    "The catalogue and the price file are only read, never written. A save interrupted by a kill\n"
+    "or a crash is completed from its journal when the file is next touched, and by save at start.\n"
     "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
     "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
-    "with a fault, a saved order that is not valid), 64 wrong usage.\n";
+    "with a fault, a saved order that is not valid, a file that cannot be saved), 64 wrong usage.\n";
 
 struct UsageError {
     std::string text;
@@ -136,8 +145,15 @@ class Cli {
 
     int Run(const std::vector<std::string>& args) {
         try {
-            return Dispatch(args);
+            const int code = Dispatch(args);
+            // Saves of files it read that were interrupted and are now completed.
+            for (const std::string& message : TakeJournalMessages())
+                m_err << message << '\n';
+            return code;
         } catch (const UsageError& usage) {
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
+            return kExitUsage;
+        } catch (const SaveUsageError& usage) {
             m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
             return kExitUsage;
         }
@@ -174,7 +190,7 @@ class Cli {
         const std::string command = args[i++];
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
         if (command != "lint" && command != "decode" && command != "select" && command != "orderlist" &&
-            command != "recheck" && command != "marks")
+            command != "recheck" && command != "marks" && command != "save")
             throw UsageError{"unknown command \"" + command + "\""};
         if (command == "decode" && rest.size() != 1)
             throw UsageError{"decode takes one code"};
@@ -211,6 +227,14 @@ class Cli {
             return Recheck(configurator, rest);
         if (command == "marks")
             return Marks(configurator, rest);
+        if (command == "save")
+            return RunSaveCommand(
+                configurator, rest,
+                [&configurator](const std::string& text) {
+                    const Assignment change = ParseAssignment(text, configurator);
+                    return [change](Configurator& target) { Apply(target, change); };
+                },
+                m_out, m_err);
         return Orderlist(configurator, rest);
     }
 

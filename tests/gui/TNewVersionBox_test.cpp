@@ -2,12 +2,14 @@
 #include "gui/about/TNewVersionBox.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextBlock>
@@ -118,6 +120,8 @@ class TNewVersionBoxTest : public QObject {
     void plainTextAndEmptyFiles_data();
     void plainTextAndEmptyFiles();
     void okCloses();
+    void answersWhileHostileNotesLoad_data();
+    void answersWhileHostileNotesLoad();
     void fillTextDocument();
     void printTextDocument_data();
     void printTextDocument();
@@ -268,6 +272,54 @@ void TNewVersionBoxTest::okCloses() {
     QTest::keyClick(Find<QTextEdit>(box, "RichEdit1"), Qt::Key_Return);
     QVERIFY(!box.isVisible());
     QCOMPARE(Find<QTextEdit>(box, "RichEdit1")->toPlainText(), kDefaultText);
+}
+
+void TNewVersionBoxTest::answersWhileHostileNotesLoad_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("blocks");
+    QTest::newRow("10 MB in one line") << QByteArray("{\\rtf1 ") + QByteArray(10 << 20, 'a') + "}" << 2;
+    QTest::newRow("10 MB in one plain-text line") << QByteArray(10 << 20, 'w') << 2;
+    QTest::newRow("4 MB of alternating style runs")
+        << QByteArray("{\\rtf1 ") + QByteArray("{\\b a}a").repeated((4 << 20) / 7) + "}" << 2;
+    QTest::newRow("4 MB in 20,000 lines of 200 characters")
+        << QByteArray("{\\rtf1 ") + (QByteArray(200, 'p') + "\\par ").repeated(20000) + "}" << 2501;
+}
+
+// The event loop answers a posted event within 100 ms all the time the notes are read and laid
+// out, and the box then shows what a window can lay out and says what was left out.
+void TNewVersionBoxTest::answersWhileHostileNotesLoad() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, blocks);
+    m_dir->write("NewVersion.rtf", content.toStdString());
+    RecordingPresenter presenter;
+    TNewVersionBox box(&presenter);
+    QSignalSpy loaded(&box, &TNewVersionBox::notesLoaded);
+    QElapsedTimer total;
+    total.start();
+    box.show();
+    qint64 slowest = total.elapsed();
+    int answers = 0;
+    while (loaded.isEmpty() && total.elapsed() < 120000) {
+        QElapsedTimer waited;
+        waited.start();
+        bool answered = false;
+        QMetaObject::invokeMethod(
+            &box, [&answered] { answered = true; }, Qt::QueuedConnection);
+        while (!answered)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        slowest = std::max(slowest, waited.elapsed());
+        ++answers;
+    }
+    QCOMPARE(loaded.count(), 1);
+    qInfo("slowest answer %lld ms of %d, loaded in %lld ms", slowest, answers, total.elapsed());
+    QVERIFY2(slowest < 100, qPrintable(QStringLiteral("the loop took %1 ms to answer").arg(slowest)));
+    QVERIFY(answers > 1);
+    QVERIFY(!box.loading());
+    QVERIFY(presenter.shown.empty());
+    const QTextDocument* document = Find<QTextEdit>(box, "RichEdit1")->document();
+    QCOMPARE(document->blockCount(), blocks);
+    QVERIFY(document->lastBlock().text().contains(QStringLiteral("left out")));
+    QVERIFY(document->characterCount() < 600000);
 }
 
 void TNewVersionBoxTest::fillTextDocument() {

@@ -1,9 +1,13 @@
 #include "TestFiles.h"
 
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,11 +37,33 @@ std::string TempDir::write(const std::string& name, const std::string& text) con
     return full.string();
 }
 
+void TempDir::Overwrite(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
+    out << bytes;
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value)
+    : m_name(name), m_had(std::getenv(name) != nullptr), m_before(m_had ? std::getenv(name) : "") {
+    ::setenv(name, value.c_str(), 1);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (m_had)
+        ::setenv(m_name, m_before.c_str(), 1);
+    else
+        ::unsetenv(m_name);
+}
+
+void AgeFile(const std::string& path, int seconds) {
+    const timespec times[2] = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+    ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
 std::string InChildProcess(const std::function<std::string()>& run, bool asUnprivileged) {

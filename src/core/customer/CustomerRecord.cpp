@@ -42,8 +42,7 @@ Result<void> WriteCustomerFile(const std::string& path, const CustomerRecord& re
     values.reserve(CustomerRecord::kFieldCount);
     for (int f = 0; f < CustomerRecord::kFieldCount; ++f)
         values.emplace_back(kKeys[f], record.fields[f]);
-    TIniFile ini(path);
-    return ini.WriteStrings(kSection, values);
+    return TIniFile::WriteSection(path, kSection, values);
 }
 
 } // namespace kb

@@ -1,22 +1,44 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "core/platform/FileLock.h"
 #include "core/platform/Result.h"
 
 namespace kb {
 
 // Replaces the file's content in one step: the bytes go to a private temporary file in the
-// same folder, which then takes the file's place by rename, so a failure leaves the old file
-// whole. Where that cannot keep what the user has (a file with several hard links) or no
-// temporary file may be created beside an existing, writable file (a locked folder), the
-// file is rewritten in place and its old content put back if the write fails. A symbolic
-// link is written through, a dangling one creates its target. A read-only file stays
-// read-only: writing it fails, as does writing a folder, a FIFO or a device. The error
-// names the file and the reason.
+// same folder, which takes the file's mode and then its place by rename, so a failure or a
+// kill leaves the old file whole. Where that cannot keep what the user has (a file with
+// several hard links) or no temporary file may be created beside an existing, writable file
+// (a locked folder), the file is rewritten in place under a journal in the user's state folder
+// (SaveJournal.h), which completes the rewrite should the program die half-way; without a
+// journal the save is refused. Every save of a file holds its lock throughout (FileLock.h): a
+// save that waits longer than kSaveLockWait for another fails, saying so. A new file gets the
+// mode the umask gives. A symbolic link is written through, a dangling one creates its target.
+// A read-only file stays read-only: writing it fails, as does writing a folder, a FIFO or a
+// device. Temporary files of killed saves in the folder (this user's, a minute old) are
+// removed. The error names the file and the reason.
 Result<void> WriteFileSafely(const std::string& path, std::string_view content);
+
+// The new content of a file made from its content now (empty for a file not there yet); an
+// Error ends the save with the file unchanged. May be called more than once, when another
+// program created the file meanwhile.
+using ContentUpdate = std::function<Result<std::string>(std::string current)>;
+
+// Reads the file, makes its new content and writes it, as WriteFileSafely does, all under the
+// file's lock, so that no other save of it comes between the read and the write. The content
+// read is limited to kMaxReadFileSize.
+Result<void> UpdateFileSafely(const std::string& path, const ContentUpdate& update,
+                              std::chrono::milliseconds lockWait = kSaveLockWait);
+
+// The reason given when another save holds the file's lock for longer than a save waits.
+inline constexpr const char* kBeingSavedReason =
+    "it is being saved by another program; try again in a moment";
 
 enum class ReadStatus { Ok, Missing, Failed };
 

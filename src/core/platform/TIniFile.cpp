@@ -3,6 +3,7 @@
 #include "core/platform/Text.h"
 
 #include "core/platform/SafeFile.h"
+#include "core/platform/SaveJournal.h"
 #include "core/platform/TextCodec.h"
 
 #include <sodium.h>
@@ -178,6 +179,8 @@ std::string ValueToWrite(std::string_view value) {
 } // namespace
 
 TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
+    // A file whose in-place save was interrupted is made whole before it is read.
+    CompleteInterruptedSaveOf(m_path);
     std::string reason;
     if (ReadWholeFile(m_path, kMaxFileSize, m_data, reason) == ReadStatus::Failed) {
         m_data.clear();
@@ -405,62 +408,67 @@ bool TIniFile::ParseInteger(std::string_view text, int& value) {
     return true;
 }
 
-std::string TIniFile::ComposeWrite(std::string_view section, std::string_view key,
-                                   std::string_view value) const {
+std::string TIniFile::ComposeWrites(std::string_view section, const Pairs& values) const {
+    // Each key once, at its first place in the list, with its last value.
+    struct Change {
+        std::string_view key;
+        std::string value;
+        const Entry* entry = nullptr;
+    };
+    std::vector<Change> changes;
+    changes.reserve(values.size());
+    for (const auto& [name, value] : values) {
+        const std::string_view key = Trim(name);
+        std::string text = ValueToWrite(EncodeForFile(value));
+        const auto same = std::find_if(changes.begin(), changes.end(),
+                                       [key](const Change& c) { return EqualNoCase(c.key, key); });
+        if (same != changes.end())
+            same->value = std::move(text);
+        else
+            changes.push_back({key, std::move(text)});
+    }
+    std::size_t added = 0;
+    for (const Change& c : changes)
+        added += m_lineEnding.size() + c.key.size() + 1 + c.value.size();
     std::string content;
-    if (const Section* s = FindSection(section)) {
-        if (const Entry* e = FindEntry(*s, key)) {
-            content.reserve(m_data.size() + value.size());
-            content.append(m_data, 0, e->value.pos);
-            content.append(value);
-            content.append(m_data, e->value.pos + e->value.size);
-            return content;
-        }
-        content.reserve(m_data.size() + key.size() + value.size() + 3);
-        content.append(m_data, 0, s->insertAt);
-        content.append(m_lineEnding).append(key).append("=").append(value);
-        content.append(m_data, s->insertAt);
+    content.reserve(m_data.size() + added + section.size() + 2 * m_lineEnding.size() + 2);
+
+    const Section* s = FindSection(section);
+    if (!s) {
+        content = m_data;
+        if (content.size() > m_bomLength && !IsLineEnd(content.back()))
+            content.append(m_lineEnding);
+        content.append("[").append(section).append("]").append(m_lineEnding);
+        for (const Change& c : changes)
+            content.append(c.key).append("=").append(c.value).append(m_lineEnding);
         return content;
     }
-    content = m_data;
-    if (content.size() > m_bomLength && !IsLineEnd(content.back())) {
-        content.append(m_lineEnding);
+    // Values replaced in file order; keys the section lacks follow its last key line, in the
+    // list's order. That line ends at or after every value of the section.
+    std::vector<const Change*> replaced;
+    for (Change& c : changes) {
+        c.entry = FindEntry(*s, c.key);
+        if (c.entry)
+            replaced.push_back(&c);
     }
-    content.append("[").append(section).append("]").append(m_lineEnding);
-    content.append(key).append("=").append(value).append(m_lineEnding);
+    std::sort(replaced.begin(), replaced.end(),
+              [](const Change* a, const Change* b) { return a->entry->value.pos < b->entry->value.pos; });
+    std::size_t at = 0;
+    for (const Change* c : replaced) {
+        content.append(m_data, at, c->entry->value.pos - at).append(c->value);
+        at = c->entry->value.pos + c->entry->value.size;
+    }
+    content.append(m_data, at, s->insertAt - at);
+    for (const Change& c : changes) {
+        if (!c.entry)
+            content.append(m_lineEnding).append(c.key).append("=").append(c.value);
+    }
+    content.append(m_data, s->insertAt);
     return content;
 }
 
 Result<void> TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    const auto fail = [&](const std::string& reason) {
-        return Error{"Cannot write \"" + m_path + "\": " + reason};
-    };
-    section = Trim(section);
-    key = Trim(key);
-    if (const char* problem = NameProblem(section, key)) {
-        return fail(problem);
-    }
-    // Read again: the file may have changed since this object was made, and writing
-    // from a stale copy would undo that change.
-    std::string data;
-    std::string reason;
-    if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
-        return fail(reason);
-    }
-    m_data = FileTextFromUtf16(std::move(data));
-    m_readError.clear();
-    Parse();
-
-    std::string content = ComposeWrite(section, key, ValueToWrite(EncodeForFile(value)));
-    if (content.size() > kMaxFileSize) {
-        return fail(TooLargeReason(kMaxFileSize));
-    }
-    if (Result<void> written = WriteFileSafely(m_path, content); !written) {
-        return written;
-    }
-    m_data = std::move(content);
-    Parse();
-    return {};
+    return WriteStrings(section, {{std::string(key), std::string(value)}});
 }
 
 Result<void> TIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
@@ -471,46 +479,49 @@ Result<void> TIniFile::WriteBool(std::string_view section, std::string_view key,
     return WriteString(section, key, value ? "1" : "0");
 }
 
-Result<void> TIniFile::WriteStrings(std::string_view section,
-                                    const std::vector<std::pair<std::string, std::string>>& values) {
+Result<void> TIniFile::WriteStrings(std::string_view section, const Pairs& values) {
+    std::string written;
+    if (Result<void> result = Update(section, values, &written); !result)
+        return result;
+    m_data = std::move(written);
+    m_readError.clear();
+    Parse();
+    return {};
+}
+
+Result<void> TIniFile::WriteSection(const std::string& path, std::string_view section, const Pairs& values) {
+    return TIniFile(path, Unread{}).Update(section, values, nullptr);
+}
+
+Result<void> TIniFile::Update(std::string_view section, const Pairs& values, std::string* written) {
     const auto fail = [&](const std::string& reason) {
         return Error{"Cannot write \"" + m_path + "\": " + reason};
     };
     section = Trim(section);
     for (const auto& [key, value] : values) {
-        if (const char* problem = NameProblem(section, Trim(key))) {
+        if (const char* problem = NameProblem(section, Trim(key)))
             return fail(problem);
-        }
     }
-    // Read again, as WriteString does, then compose every change before a single write.
-    std::string data;
-    std::string reason;
-    if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
-        const std::string special = SpecialFileReason(m_path);
-        return fail(special.empty() ? reason : special);
-    }
-    m_data = FileTextFromUtf16(std::move(data));
-    m_readError.clear();
-    Parse();
-    const std::string onDisk = m_data;
-    const auto restore = [&]() {
-        m_data = onDisk;
+    // Composed from the file as it is once its lock is held, so that no other save's change
+    // in between is undone; parsed once, written once.
+    const auto compose = [&](std::string current) -> Result<std::string> {
+        m_data = FileTextFromUtf16(std::move(current));
         Parse();
-    };
-    for (const auto& [key, value] : values) {
-        std::string content = ComposeWrite(section, Trim(key), ValueToWrite(EncodeForFile(value)));
-        if (content.size() > kMaxFileSize) {
-            restore();
+        std::string content = ComposeWrites(section, values);
+        if (content.size() > kMaxFileSize)
             return fail(TooLargeReason(kMaxFileSize));
-        }
-        m_data = std::move(content);
-        Parse();
-    }
-    if (Result<void> written = WriteFileSafely(m_path, m_data); !written) {
-        restore();
-        return written;
-    }
-    return {};
+        return content;
+    };
+    std::string content;
+    const Result<void> result = UpdateFileSafely(m_path, [&](std::string current) -> Result<std::string> {
+        Result<std::string> composed = compose(std::move(current));
+        if (composed && written)
+            content = *composed;
+        return composed;
+    });
+    if (result && written)
+        *written = std::move(content);
+    return result;
 }
 
 } // namespace kb

@@ -20,8 +20,8 @@ namespace kb {
 // not seen. Names given by the caller are matched without the blanks around them.
 //
 // The file is read once when the object is made; an object is meant to live for one
-// use and be released right after it. A write reads the file again, changes one key
-// and keeps every other byte, and goes through a temporary file in the same folder;
+// use and be released right after it. A write reads the file again under the file's lock,
+// changes its keys and keeps every other byte, and replaces the file safely (SafeFile.h);
 // afterwards the object holds what is on disk.
 class TIniFile {
   public:
@@ -56,8 +56,11 @@ class TIniFile {
     // Replaces or adds every key of the list in one section in one change of the file:
     // all of them are stored, or (on failure) the file is unchanged.
     // Names and values follow WriteString's rules; of a key listed twice the last value counts.
-    Result<void> WriteStrings(std::string_view section,
-                              const std::vector<std::pair<std::string, std::string>>& values);
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    Result<void> WriteStrings(std::string_view section, const Pairs& values);
+    // WriteStrings on the file at path without an object that reads it first: one read under
+    // the file's lock, one parse, one write, whatever the file's size.
+    static Result<void> WriteSection(const std::string& path, std::string_view section, const Pairs& values);
 
     // Parses an integer the way ReadInteger does; false when the text is not one.
     static bool ParseInteger(std::string_view text, int& value);
@@ -88,13 +91,19 @@ class TIniFile {
         std::uint32_t index = 0;    // 1 + position in m_entryIndexes for a long section, 0 for none
     };
 
+    struct Unread {};
+    TIniFile(std::string path, Unread) : m_path(std::move(path)) {}
+
     void Parse();
     std::string_view Text(Span span) const { return std::string_view(m_data).substr(span.pos, span.size); }
     const Section* FindSection(std::string_view name) const;
     const Entry* FindEntry(const Section& section, std::string_view key) const;
     const std::vector<Slot>& EntryIndex(const Section& section) const;
     static std::string CleanValue(std::string_view raw);
-    std::string ComposeWrite(std::string_view section, std::string_view key, std::string_view value) const;
+    // The file's text with every key of the list replaced or added in one pass.
+    std::string ComposeWrites(std::string_view section, const Pairs& values) const;
+    // Reads, composes and writes under the file's lock; written receives the new text.
+    Result<void> Update(std::string_view section, const Pairs& values, std::string* written);
 
     std::string m_path;
     std::string m_readError;

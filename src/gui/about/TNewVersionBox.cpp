@@ -3,7 +3,10 @@
 #include <QFileInfo>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QThread>
+#include <memory>
 
+#include "core/richtext/RtfDisplay.h"
 #include "core/richtext/RtfReader.h"
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/RtfTextDocument.h"
@@ -15,6 +18,16 @@ namespace {
 constexpr const char* kReleaseNotesFile = "NewVersion.rtf";
 constexpr int kClientWidth = 669;
 constexpr int kClientHeight = 300;
+// Read with the window's showing below this size; a larger file is read off its thread.
+constexpr qint64 kReadAtOnce = 64 * 1024;
+
+// The notes as the window shows them, cut to what it can lay out.
+RtfReadResult ReadNotes() {
+    RtfReadResult notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
+    if (notes.ok)
+        notes.document = BoundForDisplay(notes.document);
+    return notes;
+}
 
 // Tells the user where the notes belong until a file has been loaded.
 QString DefaultText() {
@@ -53,15 +66,45 @@ void TNewVersionBox::buildControls() {
 void TNewVersionBox::FormActivate() {
     ensureControls();
     // A bare name: the notes are looked up in the current working folder.
-    const QString name = QLatin1String(kReleaseNotesFile);
-    if (!QFileInfo::exists(name))
+    const QFileInfo file{QLatin1String(kReleaseNotesFile)};
+    if (!file.exists())
         return;
-    const RtfReadResult notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
-    if (!notes.ok) {
-        presenter().Show(Message::Error(notes.error), this);
+    const std::uint64_t activation = ++m_activation;
+    m_reading = false;
+    if (file.size() < kReadAtOnce) {
+        RtfReadResult notes = ReadNotes();
+        ShowNotes(notes);
         return;
     }
-    FillTextDocument(*m_richEdit->document(), notes.document);
+    m_reading = true;
+    auto notes = std::make_shared<RtfReadResult>();
+    QThread* reader = QThread::create([notes] { *notes = ReadNotes(); });
+    connect(reader, &QThread::finished, reader, &QObject::deleteLater);
+    // Not delivered once the window is gone; the thread then ends on its own.
+    connect(reader, &QThread::finished, this, [this, notes, activation] {
+        if (activation != m_activation)
+            return;
+        m_reading = false;
+        ShowNotes(*notes);
+    });
+    reader->start();
+}
+
+bool TNewVersionBox::loading() const {
+    return m_reading || (m_fill && m_fill->busy());
+}
+
+void TNewVersionBox::ShowNotes(RtfReadResult& notes) {
+    if (!notes.ok) {
+        presenter().Show(Message::Error(notes.error), this);
+        emit notesLoaded();
+        return;
+    }
+    if (!m_fill) {
+        m_fill = new SteppedDocumentFill(*m_richEdit->document(), this);
+        connect(m_fill, &SteppedDocumentFill::finished, this, &TNewVersionBox::notesLoaded);
+    }
+    m_fill->Start(std::make_shared<const RtfDocument>(std::move(notes.document)));
 }
 
 void TNewVersionBox::showEvent(QShowEvent* event) {

@@ -10,7 +10,9 @@
 #include <QTextDocument>
 #include <QTextLayout>
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "core/richtext/RtfReader.h"
 #include "gui/widgets/QtText.h"
@@ -96,37 +98,90 @@ QTextCharFormat CharFormat(const RtfDocument& rtf, const RtfCharFormat& run) {
 
 } // namespace
 
-void FillTextDocument(QTextDocument& document, const RtfDocument& rtf) {
-    document.clear();
-    QFont font = document.defaultFont();
-    if (!rtf.fontName.empty())
-        font.setFamilies({ToQ(rtf.fontName)});
-    font.setPointSizeF(rtf.fontHalfPoints / 2.0);
-    document.setDefaultFont(font);
-
-    // Each format is made once, however many runs share it.
-    std::vector<QTextCharFormat> charFormats;
-    charFormats.reserve(rtf.charFormats.size());
-    for (const RtfCharFormat& format : rtf.charFormats)
-        charFormats.push_back(CharFormat(rtf, format));
-
-    const qreal dpi = DocumentDpi();
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    bool first = true;
-    for (const RtfParagraph& paragraph : rtf.paragraphs) {
-        if (first)
-            cursor.setBlockFormat(BlockFormat(rtf, paragraph, dpi));
-        else
-            cursor.insertBlock(BlockFormat(rtf, paragraph, dpi), QTextCharFormat());
-        first = false;
-        for (const RtfRun& run : rtf.Runs(paragraph)) {
-            QString text = ToQ(std::string(rtf.Text(run)));
-            text.replace(QLatin1Char('\n'), QChar::LineSeparator);
-            cursor.insertText(text, charFormats[run.format]);
-        }
+// Writes the paragraphs of an RTF document into a document, a batch at a time.
+class DocumentWriter {
+  public:
+    DocumentWriter(QTextDocument& document, const RtfDocument& rtf)
+        : m_rtf(rtf), m_cursor(&document), m_dpi(DocumentDpi()) {
+        document.clear();
+        QFont font = document.defaultFont();
+        if (!rtf.fontName.empty())
+            font.setFamilies({ToQ(rtf.fontName)});
+        font.setPointSizeF(rtf.fontHalfPoints / 2.0);
+        document.setDefaultFont(font);
+        // Each format is made once, however many runs share it.
+        m_charFormats.reserve(rtf.charFormats.size());
+        for (const RtfCharFormat& format : rtf.charFormats)
+            m_charFormats.push_back(CharFormat(rtf, format));
     }
-    cursor.endEditBlock();
+
+    // Paragraphs until at least the given characters or runs are written; true when all are.
+    bool Write(std::size_t characters, std::size_t runs) {
+        std::size_t written = 0;
+        std::size_t runsWritten = 0;
+        m_cursor.beginEditBlock();
+        for (; m_next < m_rtf.paragraphs.size() && written < characters && runsWritten < runs; ++m_next) {
+            const RtfParagraph& paragraph = m_rtf.paragraphs[m_next];
+            if (m_next == 0)
+                m_cursor.setBlockFormat(BlockFormat(m_rtf, paragraph, m_dpi));
+            else
+                m_cursor.insertBlock(BlockFormat(m_rtf, paragraph, m_dpi), QTextCharFormat());
+            for (const RtfRun& run : m_rtf.Runs(paragraph)) {
+                QString text = ToQ(std::string(m_rtf.Text(run)));
+                text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+                written += static_cast<std::size_t>(text.size());
+                m_cursor.insertText(text, m_charFormats[run.format]);
+            }
+            runsWritten += paragraph.runCount;
+        }
+        // The document lays the batch out here, when it is shown.
+        m_cursor.endEditBlock();
+        return m_next == m_rtf.paragraphs.size();
+    }
+
+  private:
+    const RtfDocument& m_rtf;
+    QTextCursor m_cursor;
+    qreal m_dpi;
+    std::vector<QTextCharFormat> m_charFormats;
+    std::size_t m_next = 0;
+};
+
+void FillTextDocument(QTextDocument& document, const RtfDocument& rtf) {
+    DocumentWriter(document, rtf).Write(SIZE_MAX, SIZE_MAX);
+}
+
+namespace {
+
+// A batch a step: laid out in a few milliseconds, far below what a user notices.
+constexpr std::size_t kStepCharacters = 5000;
+constexpr std::size_t kStepRuns = 500;
+
+} // namespace
+
+SteppedDocumentFill::SteppedDocumentFill(QTextDocument& document, QObject* parent)
+    : QObject(parent), m_document(document) {}
+
+SteppedDocumentFill::~SteppedDocumentFill() = default;
+
+void SteppedDocumentFill::Start(std::shared_ptr<const RtfDocument> rtf) {
+    m_writer.reset();
+    m_rtf = std::move(rtf);
+    m_writer = std::make_unique<DocumentWriter>(m_document, *m_rtf);
+    Step();
+}
+
+void SteppedDocumentFill::Step() {
+    if (!m_writer)
+        return;
+    if (!m_writer->Write(kStepCharacters, kStepRuns)) {
+        // Queued behind whatever input arrived meanwhile.
+        QMetaObject::invokeMethod(this, &SteppedDocumentFill::Step, Qt::QueuedConnection);
+        return;
+    }
+    m_writer.reset();
+    m_rtf.reset();
+    emit finished();
 }
 
 bool PrintTextDocument(const QTextDocument& document, QPrinter& printer) {

@@ -1,14 +1,18 @@
+#include "core/platform/FileLock.h"
 #include "core/platform/SafeFile.h"
 #include "core/platform/TIniFile.h"
 
 #include "TestFiles.h"
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace kb;
@@ -111,6 +115,117 @@ TEST(WriteFileSafely, AReadOnlyFolderIsWrittenInPlace) {
     const Result<void> written = ini.WriteString("General", "ShowPrices", "0");
     EXPECT_TRUE(written.has_value()) << written.error().message;
     EXPECT_EQ(ReadFileBytes(path), "[General]\nShowPrices=0\n");
+}
+
+// A save that meets another's lock waits for it, and gives up after its wait naming the file.
+TEST(UpdateFileSafely, WaitsForAnotherSaveThenGivesUp) {
+    const struct {
+        const char* name;
+        int heldMs; // how long the other holds the lock; -1 throughout
+        bool saved;
+    } cases[] = {
+        {"released during the wait", 100, true},
+        {"never released", -1, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = dir.write("order.CST", "[Data]\nName1=Old\n");
+        LockedFile other = LockedFile::Open(path, std::chrono::milliseconds(0));
+        ASSERT_EQ(other.status(), LockedFile::Status::Locked);
+        std::thread release;
+        if (c.heldMs >= 0)
+            release = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(c.heldMs));
+                other = LockedFile();
+            });
+        int composed = 0;
+        const Result<void> written = UpdateFileSafely(
+            path,
+            [&](std::string current) -> Result<std::string> {
+                ++composed;
+                return current + "Name2=New\n";
+            },
+            std::chrono::milliseconds(c.heldMs >= 0 ? 5000 : 300));
+        if (release.joinable())
+            release.join();
+        if (c.saved) {
+            EXPECT_TRUE(written.has_value()) << written.error().message;
+            EXPECT_EQ(ReadFileBytes(path), "[Data]\nName1=Old\nName2=New\n");
+        } else {
+            ASSERT_FALSE(written.has_value());
+            EXPECT_EQ(written.error().message, "Cannot write \"" + path + "\": " + kBeingSavedReason);
+            EXPECT_EQ(composed, 0);
+            EXPECT_EQ(ReadFileBytes(path), "[Data]\nName1=Old\n");
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    }
+}
+
+// The file's mode at every moment: an existing file's own, a new file's from the umask.
+TEST(WriteFileSafely, KeepsTheModeOrTakesTheUmask) {
+    const struct {
+        const char* name;
+        mode_t umask;
+        std::optional<mode_t> existing;
+        mode_t after;
+    } cases[] = {
+        {"new file, umask 022", 022, std::nullopt, 0644},
+        {"new file, umask 027", 027, std::nullopt, 0640},
+        {"new file, umask 002", 002, std::nullopt, 0664},
+        {"existing file keeps its mode whatever the umask", 077, 0604, 0604},
+        {"a hard-linked file keeps its mode", 022, 0660, 0660},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const ScopedEnvironment state("XDG_STATE_HOME", dir.file("state"));
+        const std::string path = dir.file("order.CST");
+        if (c.existing) {
+            dir.write("order.CST", "old");
+            ::chmod(path.c_str(), *c.existing);
+            if (std::string(c.name).find("hard") != std::string::npos)
+                fs::create_hard_link(path, dir.file("copy.CST"));
+        }
+        const std::string outcome = InChildProcess([&] {
+            ::umask(c.umask);
+            const Result<void> written = WriteFileSafely(path, "new");
+            return written ? std::string() : written.error().message;
+        });
+        EXPECT_EQ(outcome, "");
+        struct stat st {};
+        ASSERT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.after);
+        EXPECT_EQ(ReadFileBytes(path), "new");
+    }
+}
+
+// Temporary files that killed saves left: only this user's, only ours, only a minute old go.
+TEST(WriteFileSafely, RemovesWhatKilledSavesLeftAndNothingElse) {
+    TempDir dir;
+    const std::string path = dir.write("order.CST", "old");
+    const struct {
+        std::string name;
+        int age;
+        bool removed;
+        bool otherUser = false;
+    } files[] = {
+        {".kbA1b2C3d4.tmp", 120, true},      {".kbYoungOne.tmp", 5, false},
+        {".kbshort.tmp", 120, false},        {"notes.tmp", 120, false},
+        {".kbA1b2C3d4.tmp.CST", 120, false}, {".kbOtherUsr.tmp", 120, false, true},
+    };
+    for (const auto& f : files) {
+        dir.write(f.name, "an order");
+        if (f.otherUser && ::chown(dir.file(f.name).c_str(), 65534, 65534) != 0)
+            continue;
+        AgeFile(dir.file(f.name), f.age);
+    }
+    ASSERT_TRUE(WriteFileSafely(path, "new").has_value());
+    for (const auto& f : files) {
+        if (f.otherUser && ::geteuid() != 0)
+            continue;
+        EXPECT_EQ(fs::exists(dir.file(f.name)), !f.removed) << f.name;
+    }
 }
 
 } // namespace
