@@ -1,9 +1,12 @@
 #include <QTimer>
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/Application.h"
 #include "core/platform/Paths.h"
+#include "core/platform/SaveJournal.h"
 #include "core/session/Configurator.h"
 #include "core/session/SettingsStore.h"
 #include "gui/mainwindow/TForm1.h"
@@ -25,6 +28,8 @@ int main(int argc, char** argv) {
     MessageBoxPresenter presenter;
     Application app(argc, argv, presenter);
     std::unique_ptr<TForm1> form;
+    // Saves that a crash or a kill interrupted are completed before anything reads their files.
+    const std::vector<std::string> completedSaves = CompleteInterruptedSaves();
     try {
         QApplication::setApplicationName(QLatin1String(kApplicationTitle));
         // Lets the desktop match the windows with the menu entry (and its icon).
@@ -41,6 +46,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     form->show();
+    for (const std::string& text : completedSaves) {
+        TForm1* window = form.get();
+        QTimer::singleShot(0, window,
+                           [&presenter, window, text] { presenter.Show(Message::Warning(text), window); });
+    }
     // A customer file given as the first argument (a file manager's "Open with") opens as
     // File Open would, once the window is up so that a message appears above it.
     const QStringList arguments = QApplication::arguments();

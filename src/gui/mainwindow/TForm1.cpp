@@ -16,6 +16,7 @@
 #include <cstdio>
 
 #include "core/config/ConfigurationCheck.h"
+#include "core/platform/SaveJournal.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
 #include "gui/customer/TFoCustomer.h"
@@ -320,6 +321,7 @@ void TForm1::FileOpenExecute() {
 void TForm1::OpenCustomerFile(const QString& name) {
     const std::vector<Message> messages = m_core.OpenCustomerFile(PathFromQ(name));
     ShowMessages(messages);
+    ShowJournalMessages();
 }
 
 void TForm1::FileSaveExecute() {
@@ -338,6 +340,7 @@ void TForm1::FileSaveExecute() {
     std::optional<Message> failure;
     if (!path.empty())
         failure = m_core.WriteCustomerFileTo(path);
+    ShowJournalMessages();
     ShowMessage(failure);
 }
 
@@ -413,6 +416,12 @@ void TForm1::ShowMessage(const std::optional<Message>& message) {
 void TForm1::ShowMessages(const std::vector<Message>& messages) {
     for (const Message& message : messages)
         ShowMessage(message);
+}
+
+void TForm1::ShowJournalMessages() {
+    // Interrupted saves of the file just read or written, completed before it was touched.
+    for (const std::string& text : TakeJournalMessages())
+        ShowMessage(Message::Warning(text));
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -123,6 +123,7 @@ class TForm1 : public QMainWindow {
     void ShowMessage(const kb::Message& message);
     void ShowMessage(const std::optional<kb::Message>& message);
     void ShowMessages(const std::vector<kb::Message>& messages);
+    void ShowJournalMessages();
     void ShowPendingWarning();
     void ShowModal(QDialog* dialog);
     RadioGroup* RadioOf(kb::Group group) const;
