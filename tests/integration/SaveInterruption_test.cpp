@@ -60,11 +60,11 @@ std::vector<std::string> RecordArguments(bool longer) {
             "City=Bern"};
 }
 
-// The lines of a shared order besides the record, so that a save has something to keep and
-// takes long enough for kills to fall into it.
-std::string OtherLines() {
+// The lines of a shared order besides the record, so that a save has something to keep; for the
+// kills about 1 MB, so that the rewrite itself lasts long enough for kills to fall into it.
+std::string OtherLines(bool race) {
     std::string text = "; shared order\n[Data]\n[Notes]\n";
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < (race ? 4000 : 25000); ++i)
         text += "note" + std::to_string(i) + "=kept as it was, line " + std::to_string(i) + "\n";
     return text;
 }
@@ -75,10 +75,16 @@ struct Files {
     std::string errors[2];
 };
 
-pid_t Spawn(const Files& files, bool longer, const std::string& errorFile) {
-    std::vector<std::string> args = {KITBUILDER_CLI, "--catalogue", files.catalogue, "save", files.order};
-    for (std::string& arg : RecordArguments(longer))
-        args.push_back(std::move(arg));
+// A save of one of the two records; without the file, the companion's start-up and no more.
+pid_t Spawn(const Files& files, bool longer, const std::string& errorFile, bool save = true) {
+    std::vector<std::string> args = {KITBUILDER_CLI, "--catalogue", files.catalogue};
+    if (save) {
+        args.insert(args.end(), {"save", files.order});
+        for (std::string& arg : RecordArguments(longer))
+            args.push_back(std::move(arg));
+    } else {
+        args.insert(args.end(), {"decode", RecordArguments(longer)[1]});
+    }
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -181,10 +187,8 @@ std::string RunScenario(const Scenario& scenario, const fs::path& root, bool rac
     Counts counts;
     const auto checkFile = [&](const std::string& when) {
         const std::string bytes = ReadFileBytes(files.order);
-        if (bytes != record[0] && bytes != record[1]) {
-            ++counts.torn;
-            counts.problems += "; torn " + when;
-        }
+        if (bytes != record[0] && bytes != record[1] && ++counts.torn == 1)
+            counts.problems += "; first torn " + when;
         if (Mode(files.order) != mode)
             ++counts.modeChanges;
         if (scenario.path == Path::HardLinks && fs::hard_link_count(files.order) != 2)
@@ -193,20 +197,27 @@ std::string RunScenario(const Scenario& scenario, const fs::path& root, bool rac
     };
 
     if (!race) {
-        // Kills spread over a save's whole life, measured from clean runs.
-        const auto start = std::chrono::steady_clock::now();
-        for (int n = 0; n < 4; ++n)
-            Wait(Spawn(files, n % 2 == 1, files.errors[0]));
-        const auto life =
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start) /
-            4;
-        std::uniform_int_distribution<long> moment(0, life.count() * 12 / 10);
+        // Half the kills fall anywhere in a run's life, half after its start-up, while it saves:
+        // the start-up alone and a whole save measured from clean runs.
+        const auto lifeOf = [&](bool save) {
+            const auto start = std::chrono::steady_clock::now();
+            for (int n = 0; n < 4; ++n)
+                Wait(Spawn(files, n % 2 == 1, files.errors[0], save));
+            return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                         start)
+                       .count() /
+                   4;
+        };
+        const long startUp = lifeOf(false);
+        const long whole = std::max(lifeOf(true), startUp + 1);
+        std::uniform_int_distribution<long> anyMoment(0, whole * 12 / 10);
+        std::uniform_int_distribution<long> savingMoment(startUp * 9 / 10, whole * 11 / 10);
         std::set<std::string> seen;
         for (int round = 0; counts.kills < kKillsPerPath && round < 20 * kKillsPerPath; ++round) {
             const pid_t pid = Spawn(files, round % 2 == 1, files.errors[0]);
             if (pid < 0)
                 return "cannot start " KITBUILDER_CLI;
-            ::usleep(static_cast<useconds_t>(moment(random)));
+            ::usleep(static_cast<useconds_t>(random() % 2 == 0 ? anyMoment(random) : savingMoment(random)));
             ::kill(pid, SIGKILL);
             const int status = Wait(pid);
             if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL)
@@ -284,7 +295,7 @@ TEST_P(SaveInterruption, EveryResultIsOneWholeRecord) {
     const fs::path folder = scenario.path == Path::LockedFolder ? dir.path() / "shared" : dir.path();
     fs::create_directories(folder);
     const std::string order = (folder / "order.CST").string();
-    dir.write(fs::relative(order, dir.path()).string(), OtherLines());
+    dir.write(fs::relative(order, dir.path()).string(), OtherLines(race));
     // Modes the saves must keep: a shared order, a private one.
     fs::permissions(order, scenario.path == Path::LockedFolder
                                ? fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
