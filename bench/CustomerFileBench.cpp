@@ -1,6 +1,8 @@
 // Reading and saving customer files of 1, 16 and 60 MB: a save parses the file once and writes
 // it once, so both cost time and memory in proportion to the file. The file holds the nine keys
-// and, below them in section Data, lines of other keys up to the size. Each operation runs in a
+// and, below them in section Data, lines of other keys up to the size: lines of notes of about
+// 48 bytes, or the shortest lines a key can have (a hexadecimal number and "="), the most keys a
+// file of that size can hold. Each operation runs in a
 // process of its own (this program again), so that its peak resident memory is its own; an idle
 // process gives the floor that is subtracted. Median of five runs.
 #include "core/customer/CustomerRecord.h"
@@ -35,7 +37,7 @@ CustomerRecord Record(char fill) {
     return record;
 }
 
-void Generate(const std::string& path, std::size_t size) {
+void Generate(const std::string& path, std::size_t size, bool shortLines) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << "[Data]\nCompany1=Acme\nCompany2=\nName1=Ann\nName2=\nStreet=\nCity=Bern\nIdent1=\nIdent2=\n"
            "Code=VK72-1111x-110Ax-00000-00000-D3x\n";
@@ -51,6 +53,7 @@ void Generate(const std::string& path, std::size_t size) {
 
 struct Measured {
     double seconds = 0;
+    double cpuSeconds = 0;
     long peakKiB = 0;
 };
 
@@ -74,6 +77,8 @@ Measured RunSelf(const std::vector<std::string>& args) {
     Measured measured;
     measured.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     measured.peakKiB = usage.ru_maxrss;
+    measured.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "the measured run failed\n");
         std::exit(1);
@@ -116,20 +121,25 @@ int main(int argc, char** argv) {
     const fs::path folder = fs::temp_directory_path() / ("customer-file-bench-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     const Measured idle = Median({"--idle", "-"});
-    std::printf("idle process: %.1f ms, %.1f MB peak (subtracted below)\n\n", idle.seconds * 1e3,
-                idle.peakKiB / 1024.0);
-    std::printf("%8s  %10s  %10s  %8s  %10s  %10s  %8s\n", "file", "read", "read mem", "x size", "save",
-                "save mem", "x size");
-    for (const std::size_t mib : {1, 16, 60}) {
-        const std::string path = (folder / ("order-" + std::to_string(mib) + ".CST")).string();
-        Generate(path, mib * kMiB);
-        const double size = static_cast<double>(fs::file_size(path)) / kMiB;
-        const Measured read = Median({"--read", path});
-        const Measured save = Median({"--save", path});
-        const auto extra = [&](const Measured& m) { return (m.peakKiB - idle.peakKiB) / 1024.0; };
-        std::printf("%5zu MB  %7.1f ms  %7.1f MB  %8.2f  %7.1f ms  %7.1f MB  %8.2f\n", mib,
-                    (read.seconds - idle.seconds) * 1e3, extra(read), extra(read) / size,
-                    (save.seconds - idle.seconds) * 1e3, extra(save), extra(save) / size);
+    std::printf("idle process: %.1f ms (%.1f ms CPU), %.1f MB peak (subtracted below)\n\n",
+                idle.seconds * 1e3, idle.cpuSeconds * 1e3, idle.peakKiB / 1024.0);
+    std::printf("%6s %8s  %10s  %10s  %10s  %8s  %10s  %10s  %10s  %8s\n", "lines", "file", "read",
+                "read CPU", "read mem", "x size", "save", "save CPU", "save mem", "x size");
+    for (const bool shortLines : {false, true}) {
+        for (const std::size_t mib : {1, 16, 60}) {
+            const std::string path = (folder / ("order-" + std::to_string(mib) + ".CST")).string();
+            Generate(path, mib * kMiB, shortLines);
+            const double size = static_cast<double>(fs::file_size(path)) / kMiB;
+            const Measured read = Median({"--read", path});
+            const Measured save = Median({"--save", path});
+            const auto extra = [&](const Measured& m) { return (m.peakKiB - idle.peakKiB) / 1024.0; };
+            std::printf(
+                "%6s %5zu MB  %7.1f ms  %7.1f ms  %7.1f MB  %8.2f  %7.1f ms  %7.1f ms  %7.1f MB  %8.2f\n",
+                shortLines ? "short" : "notes", mib, (read.seconds - idle.seconds) * 1e3,
+                (read.cpuSeconds - idle.cpuSeconds) * 1e3, extra(read), extra(read) / size,
+                (save.seconds - idle.seconds) * 1e3, (save.cpuSeconds - idle.cpuSeconds) * 1e3, extra(save),
+                extra(save) / size);
+        }
     }
     fs::remove_all(folder);
     return 0;

@@ -27,7 +27,8 @@ bool CustomerRecord::HasRequiredFields() const {
 
 Result<CustomerRecord> ReadCustomerFile(const std::string& path) {
     CustomerRecord record;
-    const TIniFile ini(path);
+    // Only the nine keys are kept, so that a file of any content costs no more than its size.
+    const TIniFile ini(path, kSection, std::vector<std::string>(kKeys.begin(), kKeys.end()));
     if (!ini.Readable())
         return Error{ini.ReadError()};
     for (int f = 0; f < CustomerRecord::kFieldCount; ++f)

@@ -179,6 +179,17 @@ std::string ValueToWrite(std::string_view value) {
 } // namespace
 
 TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
+    Read();
+}
+
+TIniFile::TIniFile(std::string path, std::string_view section, const std::vector<std::string>& keys)
+    : m_path(std::move(path)), m_focus(Focus{std::string(Trim(section)), {}}) {
+    for (const std::string& key : keys)
+        m_focus->keys.emplace_back(Trim(key));
+    Read();
+}
+
+void TIniFile::Read() {
     // A file whose in-place save was interrupted is made whole before it is read.
     CompleteInterruptedSaveOf(m_path);
     std::string reason;
@@ -241,7 +252,8 @@ void TIniFile::Parse() {
             const std::size_t close = line.find(']');
             const HashedName name(
                 Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
-            if (IndexFind(m_sectionIndex, m_sections.size(), name, sectionName) != kNotFound) {
+            if (IndexFind(m_sectionIndex, m_sections.size(), name, sectionName) != kNotFound ||
+                (m_focus && !EqualNoCase(name.name(), m_focus->section))) {
                 current = kNotFound;
                 continue;
             }
@@ -265,6 +277,10 @@ void TIniFile::Parse() {
         }
         Section& section = m_sections[current];
         section.insertAt = static_cast<std::uint32_t>(end);
+        if (m_focus && std::none_of(m_focus->keys.begin(), m_focus->keys.end(),
+                                    [&key](const std::string& wanted) { return EqualNoCase(wanted, key.name()); })) {
+            continue;
+        }
         const auto entryKey = [this, first = section.firstEntry](std::size_t i) {
             return Text(m_entries[first + i].key);
         };
@@ -481,12 +497,14 @@ Result<void> TIniFile::WriteBool(std::string_view section, std::string_view key,
 
 Result<void> TIniFile::WriteStrings(std::string_view section, const Pairs& values) {
     std::string written;
-    if (Result<void> result = Update(section, values, &written); !result)
-        return result;
-    m_data = std::move(written);
-    m_readError.clear();
+    const Result<void> result = Update(section, values, &written);
+    if (result) {
+        m_data = std::move(written);
+        m_readError.clear();
+    }
+    // What the object keeps of the file as it is now, read or written.
     Parse();
-    return {};
+    return result;
 }
 
 Result<void> TIniFile::WriteSection(const std::string& path, std::string_view section, const Pairs& values) {
@@ -503,10 +521,16 @@ Result<void> TIniFile::Update(std::string_view section, const Pairs& values, std
             return fail(problem);
     }
     // Composed from the file as it is once its lock is held, so that no other save's change
-    // in between is undone; parsed once, written once.
+    // in between is undone; parsed once, keeping only the section and the keys to write, and
+    // written once.
+    Focus focus{std::string(section), {}};
+    for (const auto& [key, value] : values)
+        focus.keys.emplace_back(Trim(key));
     const auto compose = [&](std::string current) -> Result<std::string> {
         m_data = FileTextFromUtf16(std::move(current));
+        const std::optional<Focus> own = std::exchange(m_focus, focus);
         Parse();
+        m_focus = own;
         std::string content = ComposeWrites(section, values);
         if (content.size() > kMaxFileSize)
             return fail(TooLargeReason(kMaxFileSize));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,9 @@ class TIniFile {
     static constexpr std::size_t kMaxValueLength = 2047;
 
     explicit TIniFile(std::string path);
+    // Keeps of the file only the given keys of one section; reading anything else gives the
+    // default. Its memory is then the file's own, whatever the file holds besides.
+    TIniFile(std::string path, std::string_view section, const std::vector<std::string>& keys);
 
     const std::string& FileName() const { return m_path; }
     // False when the file exists but could not be read (a folder, no permission);
@@ -59,7 +63,7 @@ class TIniFile {
     using Pairs = std::vector<std::pair<std::string, std::string>>;
     Result<void> WriteStrings(std::string_view section, const Pairs& values);
     // WriteStrings on the file at path without an object that reads it first: one read under
-    // the file's lock, one parse, one write, whatever the file's size.
+    // the file's lock, one parse that keeps nothing but the keys to write, one write.
     static Result<void> WriteSection(const std::string& path, std::string_view section, const Pairs& values);
 
     // Parses an integer the way ReadInteger does; false when the text is not one.
@@ -93,7 +97,13 @@ class TIniFile {
 
     struct Unread {};
     TIniFile(std::string path, Unread) : m_path(std::move(path)) {}
+    // The one section and its keys an object keeps, when it keeps no more.
+    struct Focus {
+        std::string section;
+        std::vector<std::string> keys;
+    };
 
+    void Read();
     void Parse();
     std::string_view Text(Span span) const { return std::string_view(m_data).substr(span.pos, span.size); }
     const Section* FindSection(std::string_view name) const;
@@ -106,6 +116,7 @@ class TIniFile {
     Result<void> Update(std::string_view section, const Pairs& values, std::string* written);
 
     std::string m_path;
+    std::optional<Focus> m_focus;
     std::string m_readError;
     std::string m_data;
     std::size_t m_bomLength = 0;
