@@ -277,8 +277,9 @@ void TIniFile::Parse() {
         }
         Section& section = m_sections[current];
         section.insertAt = static_cast<std::uint32_t>(end);
-        if (m_focus && std::none_of(m_focus->keys.begin(), m_focus->keys.end(),
-                                    [&key](const std::string& wanted) { return EqualNoCase(wanted, key.name()); })) {
+        if (m_focus &&
+            std::none_of(m_focus->keys.begin(), m_focus->keys.end(),
+                         [&key](const std::string& wanted) { return EqualNoCase(wanted, key.name()); })) {
             continue;
         }
         const auto entryKey = [this, first = section.firstEntry](std::size_t i) {
