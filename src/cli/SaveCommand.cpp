@@ -5,7 +5,6 @@
 
 #include "core/config/ConfigurationCheck.h"
 #include "core/customer/CustomerRecord.h"
-#include "core/idcode/IDCode.h"
 #include "core/platform/SaveJournal.h"
 #include "core/session/Configurator.h"
 
@@ -73,7 +72,9 @@ int RunSaveCommand(Configurator& configurator, const std::vector<std::string>& a
     PrintJournalMessages(CompleteInterruptedSaves(), err);
 
     if (code) {
-        if (auto failure = configurator.ApplyIDCode(CapitalizeCode(*code))) {
+        // As typed into the ID-code dialog: a code that does not stand for the configuration it
+        // gives would be saved as another one.
+        if (auto failure = configurator.EnterIDCode(*code)) {
             err << failure->text << '\n';
             return kExitFailure;
         }

@@ -393,3 +393,30 @@ TEST(TIniFileWrite, PermissionsAreRespected) {
 }
 
 } // namespace
+
+namespace {
+
+// An object that keeps only some keys of one section reads them as the whole file's object does.
+TEST(TIniFileFocused, ReadsTheKeptKeysAsTheWholeFileDoes) {
+    const std::string files[] = {
+        "[Other]\nName1=not this\n[data]\nname1 = first \nName1=second\nCity=\"Bern\"\n[Data]\nStreet=later "
+        "section\n",
+        "\xEF\xBB\xBF; comment\r\n[ Data ]\r\nStreet=Main 1\r\n[X]\r\nCity=elsewhere\r\n",
+        "Name1=before any section\n[Data]\n=no key\nCity\n",
+        "",
+    };
+    const std::vector<std::string> keys = {"Name1", "City", "Street", "Code"};
+    for (const std::string& text : files) {
+        TempDir dir;
+        const std::string path = dir.write("order.CST", text);
+        const TIniFile whole(path);
+        const TIniFile focused(path, " Data ", keys);
+        for (const std::string& key : keys)
+            EXPECT_EQ(focused.ReadString("DATA", key, "-"), whole.ReadString("Data", key, "-"))
+                << text << key;
+        EXPECT_EQ(focused.ReadString("Other", "Name1", "-"), "-");
+        EXPECT_EQ(focused.ReadString("Data", "Name2", "-"), "-");
+    }
+}
+
+} // namespace
