@@ -58,8 +58,8 @@ std::string UserSettingsPath() {
         std::vector<char> buffer(16384);
         passwd entry{};
         passwd* found = nullptr;
-        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
-            Absolute(found->pw_dir)) {
+        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr && Absolute(found->pw_dir)) {
             accountHome = found->pw_dir;
             home = accountHome.c_str();
         }

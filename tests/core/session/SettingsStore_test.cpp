@@ -61,7 +61,8 @@ TEST(UserSettingsPath, FollowsTheBaseDirectoryRules) {
         ::setenv("HOME", savedHome.c_str(), 1);
     if (xdg)
         ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
-    EXPECT_TRUE(fromAccount.starts_with("/") && fromAccount.ends_with("/.config/vk72-configurator/settings.ini"))
+    EXPECT_TRUE(fromAccount.starts_with("/") &&
+                fromAccount.ends_with("/.config/vk72-configurator/settings.ini"))
         << fromAccount;
 }
 
