@@ -105,6 +105,8 @@ foreach(page vk72-configurator kitbuilder-cli)
 endforeach()
 add_custom_target(kitbuilder-package-docs ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz ${KITBUILDER_MAN_PAGES})
 install(FILES ${KITBUILDER_MAN_PAGES} DESTINATION share/man/man1 COMPONENT system)
+install(FILES ${KITBUILDER_PACKAGING}/vk72-configurator.lintian-overrides DESTINATION share/lintian/overrides
+        RENAME ${KITBUILDER_PACKAGE_NAME} COMPONENT system)
 install(FILES ${CMAKE_BINARY_DIR}/copyright ${KITBUILDER_PACKAGING}/README.Debian
               ${CMAKE_BINARY_DIR}/changelog.gz
         DESTINATION ${KITBUILDER_DOC_DIR} COMPONENT system)

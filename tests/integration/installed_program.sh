@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Tries the packages as a user would get them, from the packages folder of a build:
-#   lint      lintian --pedantic on the .deb (no errors, none of the tags a Debian review
-#             found), hardening-check on both programs, desktop-file-validate and appstreamcli
+#   lint      lintian --pedantic --display-info on the .deb (no errors, none of the tags a
+#             Debian review found), hardening-check on both programs, desktop-file-validate and appstreamcli
 #             on its files, the man pages without warnings, the /usr/bin links leading into
 #             the program folder;
 #   deb       installs the .deb into a temporary root (dpkg --root when running as root, else
@@ -45,14 +45,20 @@ chmod 755 "$work"
 if [ "$mode" = lint ]; then
     root=$work/root
     dpkg-deb -x "$deb" "$root"
-    lintian --pedantic --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
+    lintian --pedantic --display-info --tag-display-limit 0 "$deb" >"$work/lintian" 2>&1 || true
     cat "$work/lintian"
     ! grep -q '^E:' "$work/lintian" || fail "lintian reports errors on $deb"
     # What a Debian packaging review found once; none of it may come back.
     reviewed='hardening-[a-z-]+|binary-has-unneeded-section|groff-message|manpage-[a-z-]+'
     reviewed+='|desktop-entry-[a-z-]+|appstream-metadata-[a-z-]+|unstripped-binary-or-object'
     ! grep -E "^[EWIPX]: [^ ]+: ($reviewed)( |$)" "$work/lintian" || fail "lintian finds the tags above again"
-    hardening-check "$root/usr/lib/vk72-configurator/kitbuilder" "$root/usr/lib/vk72-configurator/kitbuilder-cli" ||
+    # PIE, stack protector, fortify source, full RELRO, immediate binding: what Debian 12's
+    # dpkg-buildflags gives (control-flow protection it does not, so that check is left out).
+    # The companion is built with the same flags, but no call of it has a buffer whose size
+    # the compiler knows, so nothing can be fortified and hardening-check's fortify test, which
+    # looks for fortified calls, would report a false alarm (its manual says so).
+    hardening-check --nocfprotection "$root/usr/lib/vk72-configurator/kitbuilder" || fail "hardening-check"
+    hardening-check --nocfprotection --nofortify "$root/usr/lib/vk72-configurator/kitbuilder-cli" ||
         fail "hardening-check"
     for page in "$root"/usr/share/man/man1/*.1.gz; do
         warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
