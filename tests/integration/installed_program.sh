@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Tries the packages as a user would get them, from the packages folder of a build:
 #   lint      lintian --pedantic --display-info on the .deb (no errors, none of the tags a
-#             Debian review found), hardening-check on both programs, desktop-file-validate and appstreamcli
-#             on its files, the man pages without warnings, the /usr/bin links leading into
-#             the program folder;
+#             Debian review found), hardening-check on both programs, desktop-file-validate
+#             and appstreamcli on its files, the man pages without warnings, the /usr/bin
+#             links leading into the program folder;
 #   deb       installs the .deb into a temporary root (dpkg --root when running as root, else
 #             unpacked) and runs the installed program there as an unprivileged user under
 #             Xvfb: the window opens with its title and the desktop entry's window class,
