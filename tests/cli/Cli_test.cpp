@@ -7,6 +7,7 @@
 
 #include "SmallCatalogue.h"
 #include "TestFiles.h"
+#include "TypedCodes.h"
 
 namespace {
 
@@ -328,6 +329,21 @@ TEST_F(CliTest, FatalStartUpsAndUsage) {
     const CliRun help = RunCli(m_dir, "--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("orderlist [--customer FILE]"), std::string::npos);
+}
+
+// The companion takes a typed code exactly as the ID-code dialog does, for decode and --code.
+TEST_F(CliTest, TypedCodesAreTakenAsTheDialogTakesThem) {
+    for (const TypedCodeCase& c : kTypedCodes) {
+        const bool code = *c.normalized != '\0';
+        const std::string quoted = "'" + std::string(c.typed) + "'";
+        for (const std::string& args : {"decode " + quoted, "orderlist --code " + quoted}) {
+            const CliRun run = RunCli(m_dir, Catalogue() + args);
+            EXPECT_EQ(run.err.find("is not an ID code") == std::string::npos, code) << args << "\n"
+                                                                                    << run.err;
+            if (!code)
+                EXPECT_EQ(run.exitCode, 4) << args;
+        }
+    }
 }
 
 } // namespace
