@@ -246,6 +246,13 @@ TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {
         RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("no/such/folder.rtf") + "'");
     EXPECT_EQ(unwritable.exitCode, 4);
     EXPECT_NE(unwritable.err.find("no/such/folder.rtf"), std::string::npos);
+
+    // The window's naming rules: ".rtf" added to a bare name, "." and ".." refused.
+    EXPECT_EQ(RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("bare") + "'").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(m_dir.file("bare.rtf")).rfind("{\\rtf1", 0), 0u);
+    const CliRun dots = RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("..") + "'");
+    EXPECT_EQ(dots.exitCode, 4);
+    EXPECT_NE(dots.err.find("is not a file name"), std::string::npos) << dots.err;
 }
 
 TEST_F(CliTest, OrderlistStopsOnACustomerFileItCannotRead) {
