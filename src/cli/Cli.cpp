@@ -64,9 +64,14 @@ constexpr const char* kUsage =
     "\n"
     "The catalogue and the price file are only read, never written. A save interrupted by a kill\n"
     "or a crash is completed from its journal when the file is next touched, and by save at start.\n"
-    "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
-    "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
-    "with a fault, a saved order that is not valid, a file that cannot be saved), 64 wrong usage.\n";
+    "\n"
+    "Exit codes:\n"
+    "  0   success\n"
+    "  1   the catalogue, or the customer file of orderlist, is missing or unreadable\n"
+    "  3   a price is not a number\n"
+    "  4   the command failed: lint errors, a code that does not reproduce, a configuration\n"
+    "      with a fault, a saved order that is not valid, a file that cannot be saved\n"
+    "  64  wrong usage\n";
 
 struct UsageError {
     std::string text;
@@ -339,26 +344,27 @@ class Cli {
                 return kExitFailure;
         }
         if (code) {
-            if (auto failure = configurator.ApplyIDCode(CapitalizeCode(*code))) {
+            // The code as the ID-code dialog takes it, applied as File Open applies a stored one.
+            const Result<std::string> prefixed = NormalizeTypedCode(*code);
+            const auto failure = prefixed ? configurator.ApplyIDCode(*prefixed)
+                                          : std::optional<Message>(Message::Error(prefixed.error().message));
+            if (failure) {
                 m_err << failure->text << '\n';
                 return kExitFailure;
             }
         }
         for (const auto& assignment : assignments)
             Apply(configurator, assignment);
-        if (configurator.CheckConfiguration() != CheckResult::Passed) {
-            m_err << configurator.statusText() << '\n';
+        const Configurator::CheckedOrderList shown = configurator.ShowOrderList();
+        if (shown.message) {
+            m_err << shown.message->text << '\n';
             return kExitFailure;
         }
-        const Result<OrderList> build = configurator.BuildOrderlist();
-        if (!build) {
-            m_err << build.error().message << '\n';
-            return kExitFailure;
-        }
-        m_out << build->PlainText();
+        m_out << shown.list->PlainText();
         if (rtf) {
-            if (const Result<void> written = WriteFileSafely(*rtf, build->rtf); !written) {
-                m_err << written.error().message << '\n';
+            const Result<bool> saved = configurator.SaveOrderList(*rtf);
+            if (!saved || !*saved) {
+                m_err << (saved ? "\"" + *rtf + "\" is not a file name" : saved.error().message) << '\n';
                 return kExitFailure;
             }
         }
@@ -367,17 +373,12 @@ class Cli {
 
     // Every order from the start-up state; the reasons of unreadable files go to the error stream.
     int Recheck(const Configurator& configurator, const std::vector<std::string>& paths) {
-        std::string rulesError;
+        const Result<RuleSections> rules = ReadRuleSections(m_cataloguePath);
+        if (!rules)
+            m_err << "warning: " << rules.error().message << "; the orders are checked without its rules\n";
         const RecheckBasis basis = MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(),
-                                                    m_cataloguePath, &rulesError);
-        if (!rulesError.empty())
-            m_err << "warning: " << rulesError << "; the orders are checked without its rules\n";
-        CustomerFileList found = FindCustomerFiles(paths);
-        std::vector<RecheckedOrder> orders = std::move(found.failures);
-        orders.reserve(orders.size() + found.files.size());
-        for (const std::string& file : found.files)
-            orders.push_back(RecheckCustomerFile(file, basis));
-        SortByFile(orders);
+                                                    rules ? *rules : RuleSections{});
+        const std::vector<RecheckedOrder> orders = RecheckOrders(paths, basis);
         const std::string currency = basis.Currency();
         bool allValid = true;
         for (const RecheckedOrder& order : orders) {
