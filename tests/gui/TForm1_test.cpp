@@ -23,6 +23,8 @@
 #include <optional>
 
 #include "TestFiles.h"
+#include "core/platform/FileLock.h"
+#include "core/platform/SaveJournal.h"
 #include "core/platform/TIniFile.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
@@ -208,6 +210,7 @@ class TForm1Test : public QObject {
     void badPriceEndsWithCode3();
     void loadWarningFollowsTheWindow();
     void titleNamesCustomerAndFile();
+    void openCompletesAnInterruptedSave();
     void customerFileFromTheCommandLine();
     void saveAsCancelledWritesNothing();
     void commandsShowTheirWindows_data();
@@ -618,6 +621,23 @@ void TForm1Test::titleNamesCustomerAndFile() {
     h.find<QAction>("FileOpen")->trigger();
     QCOMPARE(h.form->windowTitle(),
              QStringLiteral("VK72 Configuration Tool 2.0 [Customer: Smith] [File: smith.CST]"));
+}
+
+void TForm1Test::openCompletesAnInterruptedSave() {
+    Harness h;
+    const ScopedEnvironment state("XDG_STATE_HOME", h.file("state"));
+    const std::string old = "[Data]\nName1=Smith\n";
+    const std::string order = h.write("order.CST", old);
+    {
+        LockedFile file = LockedFile::Open(order, kSaveLockWait);
+        QVERIFY(SaveJournal::Begin(file, order, old, "[Data]\nName1=Jones\n").has_value());
+    }
+    h.form->OpenCustomerFile(PathToQ(order));
+    QVERIFY(h.form->windowTitle().contains(QStringLiteral("[Customer: Jones]")));
+    QCOMPARE(h.presenter.shown.size(), std::size_t(1));
+    QCOMPARE(h.presenter.shown[0].kind, Message::Kind::Warning);
+    QCOMPARE(h.presenter.shown[0].text,
+             "The save of \"" + order + "\" was interrupted; it has now been completed from its journal.");
 }
 
 void TForm1Test::customerFileFromTheCommandLine() {
