@@ -159,8 +159,9 @@ class TemporaryFile {
         if (uid != ::geteuid() || gid != ::getegid()) {
             // Keeping the owner needs the right to give files away; the group, membership of it.
             // Without either the writer owns the new file, as with any editor that saves by rename.
-            if (::fchown(m_fd, uid, gid) != 0) [[maybe_unused]]
-                const int ignored = ::fchown(m_fd, static_cast<uid_t>(-1), gid);
+            if (::fchown(m_fd, uid, gid) != 0) {
+                [[maybe_unused]] const int ignored = ::fchown(m_fd, static_cast<uid_t>(-1), gid);
+            }
         }
         // After fchown, which may clear the set-ID bits.
         return ::fchmod(m_fd, mode) == 0;
