@@ -6,9 +6,14 @@
 
 namespace kb {
 
+// What kind of failure an Error is, for callers that react to some kinds differently
+// (a missing file is often no fault); None where nobody needs to tell them apart.
+enum class ErrorCode { None, Missing, TooLarge, Unreadable, Malformed };
+
 // Why something failed, in words that name the file or value and the reason.
 struct Error {
     std::string message;
+    ErrorCode code = ErrorCode::None;
 };
 
 // A value, or the Error that kept it from being made; shaped like std::expected so that
