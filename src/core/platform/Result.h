@@ -6,14 +6,24 @@
 
 namespace kb {
 
-// What kind of failure an Error is, for callers that react to some kinds differently
-// (a missing file is often no fault); None where nobody needs to tell them apart.
-enum class ErrorCode { None, Missing, TooLarge, Unreadable, Malformed };
+// What kind of failure an Error is, where a caller must tell them apart (a missing file
+// is often no fault); Unspecified where nobody needs to.
+enum class ErrorCode {
+    Unspecified,
+    // Reading a file.
+    Missing,
+    TooLarge,
+    Unreadable,
+    Malformed,
+    // Loading the catalogue: the program ends with exit code 1 or 3.
+    CatalogueMissing,
+    BadPrice,
+};
 
 // Why something failed, in words that name the file or value and the reason.
 struct Error {
     std::string message;
-    ErrorCode code = ErrorCode::None;
+    ErrorCode code = ErrorCode::Unspecified;
 };
 
 // A value, or the Error that kept it from being made; shaped like std::expected so that

@@ -65,7 +65,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
       m_files(std::move(files)), m_presenter(presenter), m_exit(std::move(exitProcess)),
       m_showModal([](QDialog& dialog) { dialog.exec(); }),
       m_orderlist([this] { return new TFoOrderlist(m_core, m_presenter, this); }),
-      m_aboutBox([this] { return new TAboutBox(&m_core.catalogue(), this); }),
+      m_aboutBox([this] { return new TAboutBox(&m_core, this); }),
       m_customer([this] { return new TFoCustomer(m_core, m_presenter, this); }),
       m_idCode([this] { return new TFoIDCode(m_core, m_presenter, this); }),
       m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }),
@@ -381,16 +381,12 @@ void TForm1::BtnCustomerClick() {
 }
 
 void TForm1::BtnShowOrderlistClick() {
-    if (m_core.CheckConfiguration() != CheckResult::Passed) {
-        ShowMessage(Message::Information(m_core.statusText()));
+    const Configurator::CheckedOrderList shown = m_core.ShowOrderList();
+    if (shown.message) {
+        ShowMessage(*shown.message);
         return;
     }
-    const Result<OrderList> build = m_core.BuildOrderlist();
-    if (!build) {
-        ShowMessage(Message::Error(build.error().message));
-        return;
-    }
-    m_orderlist->ShowList(*build);
+    m_orderlist->ShowList(*shown.list);
     ShowModal(m_orderlist.get());
 }
 

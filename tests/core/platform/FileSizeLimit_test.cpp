@@ -32,25 +32,25 @@ TEST(FileSizeLimit, WholeFileReadsStopAtTheLimitAndNameIt) {
         const char* name;
         std::string path;
         std::size_t maxSize;
-        ErrorCode code; // None: read
+        ErrorCode code; // Unspecified: read
         std::string reason;
     };
     const Case cases[] = {
-        {"a file at the limit is read", atLimit, SIZE_MAX, ErrorCode::None, ""},
+        {"a file at the limit is read", atLimit, SIZE_MAX, ErrorCode::Unspecified, ""},
         {"one byte more is refused", overLimit, SIZE_MAX, ErrorCode::TooLarge,
          "File too large (the limit is 64 MB)"},
         {"a caller's larger limit does not lift it", overLimit, kMaxReadFileSize * 2, ErrorCode::TooLarge,
          "File too large (the limit is 64 MB)"},
         {"a caller's smaller limit is named", small, 1000, ErrorCode::TooLarge,
          "File too large (the limit is 1000 bytes)"},
-        {"a file just under a caller's limit", small, 1001, ErrorCode::None, ""},
+        {"a file just under a caller's limit", small, 1001, ErrorCode::Unspecified, ""},
         {"a missing file", missing, SIZE_MAX, ErrorCode::Missing, "No such file or directory"},
         {"a folder", folder, SIZE_MAX, ErrorCode::Unreadable, "Is a directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Result<std::string> data = ReadWholeFile(c.path, c.maxSize);
-        if (c.code == ErrorCode::None) {
+        if (c.code == ErrorCode::Unspecified) {
             ASSERT_TRUE(data) << data.error().message;
             EXPECT_EQ(data->size(), fs::file_size(c.path));
         } else {
