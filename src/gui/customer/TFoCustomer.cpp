@@ -4,6 +4,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValidator>
+#include <algorithm>
+#include <functional>
 
 #include "core/platform/TIniFile.h"
 #include "core/session/Configurator.h"
@@ -29,18 +31,35 @@ constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
     CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
     CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
 
-// Turns line breaks and tabs into blanks; the length stays, so the cursor keeps its place.
+// Turns line breaks and tabs into blanks (the length stays, so the cursor keeps its place)
+// and cuts a text longer than a customer file keeps, counted in characters, telling the
+// dialog so: a paste is never cut without a word.
 class SingleLineValidator : public QValidator {
   public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (QChar& c : input) {
+    SingleLineValidator(QLineEdit* edit, std::function<void(QLineEdit*)> cut)
+        : QValidator(edit), m_edit(edit), m_cut(std::move(cut)) {}
+    State validate(QString& input, int& cursor) const override {
+        qsizetype characters = 0;
+        for (qsizetype i = 0; i < input.size(); ++i) {
+            QChar& c = input[i];
             if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
                 c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
                 c = QLatin1Char(' ');
+            if (c.isLowSurrogate() && i > 0 && input[i - 1].isHighSurrogate())
+                continue;
+            if (++characters > static_cast<qsizetype>(TIniFile::kMaxValueLength)) {
+                input.truncate(i);
+                cursor = std::min(cursor, static_cast<int>(i));
+                m_cut(m_edit);
+                break;
+            }
         }
         return Acceptable;
     }
+
+  private:
+    QLineEdit* m_edit;
+    std::function<void(QLineEdit*)> m_cut;
 };
 
 } // namespace
@@ -74,11 +93,14 @@ void TFoCustomer::buildControls() {
     }
     // No more than the customer file keeps of a value, so nothing is cut on reopening;
     // line breaks and tabs become blanks as they arrive, as the file would store them.
-    auto* validator = new SingleLineValidator(this);
-    for (QLineEdit* edit : m_edits) {
-        edit->setMaxLength(static_cast<int>(TIniFile::kMaxValueLength));
-        edit->setValidator(validator);
-    }
+    for (QLineEdit* edit : m_edits)
+        edit->setValidator(new SingleLineValidator(edit, [this](QLineEdit* cut) { ShowCutNotice(cut); }));
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("LaNotice"));
+    m_notice->setWordWrap(true);
+    m_notice->setGeometry(kMargin, kRowTop + CustomerRecord::Code * kRowPitch - 6, kClientWidth - 2 * kMargin,
+                          kClientHeight - kMargin - kButtonHeight -
+                              (kRowTop + CustomerRecord::Code * kRowPitch));
 
     const int buttonTop = kClientHeight - kMargin - kButtonHeight;
     m_clear = new QPushButton(LoadIcon(AppIcon::Clear), QStringLiteral("Clear Fields"), this);
@@ -119,8 +141,18 @@ void TFoCustomer::setVisible(bool visible) {
     }
 }
 
+void TFoCustomer::ShowCutNotice(QLineEdit* edit) {
+    const QString caption = edit->objectName().mid(2);
+    m_notice->setText(
+        QStringLiteral("The text for %1 was cut to its first %2 characters: a customer file keeps "
+                       "no more of a value.")
+            .arg(caption)
+            .arg(TIniFile::kMaxValueLength));
+}
+
 void TFoCustomer::SetFields(const CustomerRecord& record) {
     ensureControls();
+    m_notice->clear();
     for (std::size_t f = 0; f < m_edits.size(); ++f)
         m_edits[f]->setText(ToQ(record.fields[f]));
 }
@@ -150,4 +182,5 @@ void TFoCustomer::BtnClearFieldsClick() {
     ensureControls();
     for (QLineEdit* edit : m_edits)
         edit->clear();
+    m_notice->clear();
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QComboBox>
+#include <QStringList>
+#include <functional>
+
+class QFontMetrics;
+class QStyleOptionComboBox;
+
+// The text a closed list shows for items[index] in width pixels, measured by advance: the
+// entry whole when it fits, else its start, an ellipsis and as much of its end as it takes
+// to tell it from every other entry ("Serial RS4…, isolated" beside "Serial RS2…"). Two
+// different entries never come out alike unless one holds the other's start and end.
+QString DistinctElidedText(const QStringList& items, int index, int width,
+                           const std::function<int(const QString&)>& advance);
+
+// A selection list of the main window. Closed, it shows its entry whole where it can, in a
+// narrower face of the font when the usual one is too wide, and otherwise cut so that it
+// still differs from every other entry, with the whole entry as the tooltip. Open, it is as
+// wide as its longest entry, and every entry keeps the place of a rule mark's icon, so that
+// marked and unmarked entries line up.
+class EntryComboBox : public QComboBox {
+    Q_OBJECT
+  public:
+    explicit EntryComboBox(QWidget* parent = nullptr);
+
+    void showPopup() override;
+    // What the closed box shows of its current entry.
+    QString shownText() const;
+    // Whether that text is drawn in the narrow face.
+    bool shownNarrow() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    struct Shown {
+        QString text;
+        bool narrow = false;
+    };
+    Shown ShownFor(const QStyleOptionComboBox& option) const;
+    QStringList Items() const;
+};
