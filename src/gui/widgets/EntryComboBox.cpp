@@ -6,6 +6,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -28,19 +29,22 @@ std::optional<QFont> NarrowFace(const QFont& font) {
     return narrow;
 }
 
-// Keeps the place of a mark's icon in front of every entry of the open list, marked or not.
+// Keeps the place of a mark's icon in front of every entry of the open list, marked or not,
+// as large as the box's icons.
 class MarkPlaceDelegate : public QStyledItemDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit MarkPlaceDelegate(QComboBox* box) : QStyledItemDelegate(box), m_box(box) {}
 
   protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        const QSize place = option->decorationSize;
         QStyledItemDelegate::initStyleOption(option, index);
         // One size for all: an icon smaller than the place would otherwise shrink it.
         option->features |= QStyleOptionViewItem::HasDecoration;
-        option->decorationSize = place;
+        option->decorationSize = m_box->iconSize();
     }
+
+  private:
+    QComboBox* m_box;
 };
 
 } // namespace
@@ -84,6 +88,21 @@ QString DistinctElidedText(const QStringList& items, int index, int width,
             rightCut = head + dots + tail;
         if (!alsoMatches(head, tail))
             return head + dots + tail;
+    }
+    // Too narrow for both ends: the first stretch of the middle that no other entry holds.
+    const int middleRoom = width - 2 * advance(dots);
+    for (qsizetype start = 1; middleRoom > 0 && start < text.size(); ++start) {
+        qsizetype length = 0;
+        while (start + length < text.size() && advance(text.mid(start, length + 1)) <= middleRoom)
+            ++length;
+        const QString middle = text.mid(start, length);
+        if (length == 0 || start + length >= text.size())
+            break;
+        const bool unique = std::none_of(items.begin(), items.end(), [&](const QString& other) {
+            return &other != &items[index] && other.contains(middle);
+        });
+        if (unique)
+            return dots + middle + dots;
     }
     return rightCut.isEmpty() ? dots : rightCut;
 }

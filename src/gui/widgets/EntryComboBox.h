@@ -9,8 +9,9 @@ class QStyleOptionComboBox;
 
 // The text a closed list shows for items[index] in width pixels, measured by advance: the
 // entry whole when it fits, else its start, an ellipsis and as much of its end as it takes
-// to tell it from every other entry ("Serial RS4…, isolated" beside "Serial RS2…"). Two
-// different entries never come out alike unless one holds the other's start and end.
+// to tell it from every other entry ("Connect…15 m" beside "Connect… 5 m"); where the
+// width holds too little for that, a stretch of its middle no other entry holds
+// ("…ial RS42…"). Entries that differ only where the width cannot reach may still look alike.
 QString DistinctElidedText(const QStringList& items, int index, int width,
                            const std::function<int(const QString&)>& advance);
 
