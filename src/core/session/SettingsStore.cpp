@@ -1,15 +1,14 @@
 #include "core/session/SettingsStore.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/catalogue/Catalogue.h"
 #include "core/platform/TIniFile.h"
+#include "core/session/UserPreferences.h"
 
 namespace kb {
 
@@ -60,7 +59,7 @@ SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile, bo
     : m_cataloguePath(std::move(cataloguePath)), m_userFile(std::move(userFile)),
       m_perUser(perUser && !m_userFile.empty()) {}
 
-std::optional<Message> SettingsStore::Overlay(Catalogue& catalogue) const {
+std::optional<Message> SettingsStore::Overlay(StoredSettings& settings, bool pricesPresent) const {
     if (!m_perUser)
         return std::nullopt;
     std::error_code ec;
@@ -87,11 +86,11 @@ std::optional<Message> SettingsStore::Overlay(Catalogue& catalogue) const {
             continue;
         }
         if (std::strcmp(key, "ShowPrices") == 0)
-            catalogue.showPrices = catalogue.pricesPresent && value != 0;
+            settings.showPrices = pricesPresent && value != 0;
         else if (std::strcmp(key, "UseStdConfig") == 0)
-            catalogue.useStdConfig = value != 0;
+            settings.useStdConfig = value != 0;
         else
-            catalogue.osStdLanguage = value;
+            settings.osStdLanguage = value;
     }
     if (bad.empty())
         return std::nullopt;
@@ -109,35 +108,15 @@ bool SettingsStore::ReadBool(const char* key, bool def) const {
     return TIniFile(m_cataloguePath).ReadBool(kGeneral, key, def);
 }
 
-bool SettingsStore::PrepareUserFolder(std::string* error) const {
-    // Settings are private to their user, as the base directory rules ask of new folders.
-    const fs::path folder = fs::path(m_userFile).parent_path();
-    std::error_code ec;
-    if (fs::is_directory(folder, ec))
-        return true;
-    fs::path made;
-    for (const auto& part : folder) {
-        made /= part;
-        if (fs::is_directory(made, ec))
-            continue;
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
-            if (error)
-                *error = "Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
-                         m_userFile + "\": " + std::strerror(errno);
-            return false;
-        }
-    }
-    return true;
-}
-
 Result<void> SettingsStore::WriteBool(const char* key, bool value) {
     return WriteInteger(key, value ? 1 : 0);
 }
 
 Result<void> SettingsStore::WriteInteger(const char* key, int value) {
-    std::string error;
-    if (m_perUser && !PrepareUserFolder(&error))
-        return Error{error};
+    if (m_perUser) {
+        if (Result<void> folder = PrepareSettingsFolder(m_userFile); !folder)
+            return folder;
+    }
     TIniFile file(target());
     return file.WriteInteger(kGeneral, key, value);
 }

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "core/platform/TIniFile.h"
+#include "core/platform/TextCodec.h"
 #include "core/session/Configurator.h"
 #include "gui/widgets/Icons.h"
 #include "gui/widgets/MessagePresenter.h"
@@ -31,29 +32,18 @@ constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
     CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
     CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
 
-// Turns line breaks and tabs into blanks (the length stays, so the cursor keeps its place)
-// and cuts a text longer than a customer file keeps, counted in characters, telling the
-// dialog so: a paste is never cut without a word.
+// Keeps a field as the customer file can: the core's cleaning as the text arrives. A text
+// cut to what the file keeps is reported to the dialog: a paste is never cut without a word.
 class SingleLineValidator : public QValidator {
   public:
     SingleLineValidator(QLineEdit* edit, std::function<void(QLineEdit*)> cut)
         : QValidator(edit), m_edit(edit), m_cut(std::move(cut)) {}
-    State validate(QString& input, int& cursor) const override {
-        qsizetype characters = 0;
-        for (qsizetype i = 0; i < input.size(); ++i) {
-            QChar& c = input[i];
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
-                c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-                c = QLatin1Char(' ');
-            if (c.isLowSurrogate() && i > 0 && input[i - 1].isHighSurrogate())
-                continue;
-            if (++characters > static_cast<qsizetype>(TIniFile::kMaxValueLength)) {
-                input.truncate(i);
-                cursor = std::min(cursor, static_cast<int>(i));
-                m_cut(m_edit);
-                break;
-            }
-        }
+    State validate(QString& input, int& position) const override {
+        const std::string text = FromQ(input);
+        if (CharacterCount(text) > TIniFile::kMaxValueLength)
+            m_cut(m_edit);
+        input = ToQ(CleanCustomerField(text));
+        position = std::min(position, static_cast<int>(input.size()));
         return Acceptable;
     }
 
@@ -93,6 +83,7 @@ void TFoCustomer::buildControls() {
     }
     // No more than the customer file keeps of a value, so nothing is cut on reopening;
     // line breaks and tabs become blanks as they arrive, as the file would store them.
+    // The validator alone holds a box to what the file keeps, so that every cut is reported.
     for (QLineEdit* edit : m_edits)
         edit->setValidator(new SingleLineValidator(edit, [this](QLineEdit* cut) { ShowCutNotice(cut); }));
     m_notice = new QLabel(this);
