@@ -315,7 +315,6 @@ void TFoRecheckTest::fitsTheScreenAndKeepsItsLayoutPerUser() {
     QVERIFY(first->minimumSizeHint().width() < 200);
     QVERIFY(first->minimumSizeHint().height() < 200);
 
-    const int firstWidth = first->width();
     first->resize(700, 400);
     first->table()->setColumnWidth(RecheckModel::Column::Company1, 77);
     first->table()->setColumnWidth(RecheckModel::Column::StoredCode, 50);
@@ -329,15 +328,6 @@ void TFoRecheckTest::fitsTheScreenAndKeepsItsLayoutPerUser() {
     QCOMPARE(second->table()->columnWidth(RecheckModel::Column::StoredCode),
              second->table()->columnWidth(RecheckModel::Column::CodeNow));
     delete second;
-
-    // A damaged settings file gives the defaults, without a message.
-    w.write("user/settings.ini", std::string("\x7f"
-                                             "ELF\x02[CheckSavedOrders]\nWidth=-1\nColumns=a,b\n"));
-    TFoRecheck* third = opened();
-    QCOMPARE(third->width(), firstWidth);
-    QVERIFY(third->table()->columnWidth(RecheckModel::Column::Company1) >= 60);
-    QVERIFY(w.presenter.shown.empty());
-    delete third;
 
     // On any screen: as large as wanted where it fits, never larger than the screen.
     const QMargins frame(4, 30, 4, 4);
