@@ -24,10 +24,8 @@ constexpr int kRowPitch = 38;
 constexpr int kRowHeight = 26;
 constexpr int kButtonWidth = 130;
 constexpr int kButtonHeight = 40;
-// The order in which Tab walks through the window.
-constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
-    CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
-    CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
+// Where the focus starts when the window opens.
+constexpr CustomerRecord::Field kFirstFocus = CustomerRecord::Name1;
 
 // Turns line breaks and tabs into blanks; the length stays, so the cursor keeps its place.
 class SingleLineValidator : public QValidator {
@@ -89,15 +87,12 @@ void TFoCustomer::buildControls() {
     m_save->setGeometry(kClientWidth - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
     m_save->setDefault(true);
 
-    for (std::size_t n = 1; n < kTabOrder.size(); ++n) {
-        if (kTabOrder[n] == CustomerRecord::Company1) {
-            setTabOrder(m_edits[kTabOrder[n - 1]], m_save);
-            setTabOrder(m_save, m_clear);
-            setTabOrder(m_clear, m_edits[kTabOrder[n]]);
-        } else {
-            setTabOrder(m_edits[kTabOrder[n - 1]], m_edits[kTabOrder[n]]);
-        }
-    }
+    // Tab walks the window as it reads: the boxes from top to bottom, then the buttons from
+    // left to right, so that no box is passed over on the way to OK.
+    for (std::size_t f = 1; f < m_edits.size(); ++f)
+        setTabOrder(m_edits[f - 1], m_edits[f]);
+    setTabOrder(m_edits.back(), m_clear);
+    setTabOrder(m_clear, m_save);
 
     connect(m_save, &QPushButton::clicked, this, &TFoCustomer::BtnSaveFieldsClick);
     connect(m_clear, &QPushButton::clicked, this, &TFoCustomer::BtnClearFieldsClick);
@@ -105,7 +100,7 @@ void TFoCustomer::buildControls() {
 
 void TFoCustomer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    m_edits[kTabOrder.front()]->setFocus();
+    m_edits[kFirstFocus]->setFocus();
 }
 
 void TFoCustomer::setVisible(bool visible) {
@@ -113,7 +108,7 @@ void TFoCustomer::setVisible(bool visible) {
     // Showing a dialog passes the focus as by Tab, which selects the whole text; the user
     // goes on typing at the end instead.
     if (visible) {
-        QLineEdit* first = m_edits[kTabOrder.front()];
+        QLineEdit* first = m_edits[kFirstFocus];
         first->deselect();
         first->end(false);
     }

@@ -107,6 +107,7 @@ void TFoOrderlist::buildControls() {
 
     m_table = new QTableWidget(kOrderListRows - 1, static_cast<int>(kDesign.columnWidths.size()), this);
     m_table->setObjectName(QStringLiteral("Tab1"));
+    m_table->setAccessibleName(QStringLiteral("Order list"));
     m_table->setFont(GridFont(font()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);

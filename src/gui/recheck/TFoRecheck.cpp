@@ -65,6 +65,7 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_sorted->setSortRole(RecheckModel::SortRole);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("Orders"));
+    m_table->setAccessibleName(QStringLiteral("Saved orders"));
     m_table->setModel(m_sorted);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(RecheckModel::Column::File, Qt::AscendingOrder);
