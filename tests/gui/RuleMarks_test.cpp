@@ -70,6 +70,7 @@ void RuleMarksTest::marksFollowEveryChangeAfterIt() {
     const int entries = x10->count();
     QVERIFY(Marked(x10, 5));
     QCOMPARE(x10->itemData(5, Qt::ToolTipRole).toString(), kWirelessLimit);
+    QCOMPARE(x10->itemData(5, Qt::AccessibleDescriptionRole).toString(), kWirelessLimit);
     QCOMPARE(x10->itemData(5, Qt::ForegroundRole).value<QBrush>().color(),
              RuleMarks::TextColor(HintKind::Breaks, x10->palette(), QPalette::Base));
     QCOMPARE(MarkedItems(x10), 1);

@@ -23,6 +23,7 @@ SLOT_LABELS = ["X1", "X2", "X3", "X4", "X5", "X6", "X7", "X8", "X9", "X10", "HMI
 PANELS = ["Zev-Ozi", "Housing", "Processor", "RAM", "Operating System", "OS Language on Delivery",
           "ExtensionCard", "Interfaces", "ZEV-Azo, IP69K, stainless steel", "Display",
           "Length of cable (Zev-Ozi <--> ZEV-Azo)"]
+RADIO_PANELS = {"Housing": "Housing", "Processor": "Processor", "RAM": "RAM", "OS": "Operating System"}
 CUSTOMER_LABELS = ["Company1", "Company2", "Name1", "Name2", "Street", "City", "Ident1", "Ident2"]
 failures = []
 
@@ -273,6 +274,8 @@ def check_main_window(window, catalogue, prices):
             check(label_at.x == box_at.x and label_at.y < box_at.y,
                   "%s: the label %r is not the one above its box" % (where, label))
 
+    check_marks(where, all_objects, slots, catalogue, prices)
+
     statuses = [o for o in all_objects if o.name == "Configuration Status"]
     prices_found = [o for o in all_objects if o.name == "Price of unit"]
     if not (check(len(statuses) == 1, "%s: %d objects named 'Configuration Status'" % (where, len(statuses))) and
@@ -326,6 +329,35 @@ def check_main_window(window, catalogue, prices):
         before = after
     pyatspi.Registry.deregisterEventListener(listener, "object:text-changed",
                                              "object:property-change:accessible-name")
+
+
+def check_marks(where, all_objects, slots, catalogue, prices):
+    """An entry that would break a rule or clear the fault says why in its description, as the
+    companion's marks command lists them; no other entry has one."""
+    out = subprocess.run([cli, "--catalogue", catalogue, "--prices", prices, "marks"], capture_output=True,
+                         text=True).stdout
+    marks = {}
+    for line in out.splitlines():
+        fields = line.split("\t")
+        if len(fields) == 5:
+            marks[(fields[0], int(fields[1]))] = fields[4]
+    entries = {}
+    for group, panel in RADIO_PANELS.items():
+        buttons = [o for o in all_objects if role(o) == "radio button" and o.parent.name == panel]
+        entries.update({(group, i): b for i, b in enumerate(buttons)})
+    for label, boxes in slots.items():
+        if len(boxes) == 1 and boxes[0].childCount:
+            entries.update({(label, i): item for i, item in enumerate(children(boxes[0][0]))})
+    shown = [key for key in marks if key in entries]
+    check(shown, "%s: the companion marks none of the entries checked here: %r" % (where, marks))
+    for key, obj in entries.items():
+        reason = marks.get(key)
+        if reason:
+            check(reason in obj.description, "%s: %s entry %d is marked %r, described %r" %
+                  (where, key[0], key[1], reason, obj.description))
+        else:
+            check(not obj.description, "%s: %s entry %d is not marked, described %r" %
+                  (where, key[0], key[1], obj.description))
 
 
 def button(window, name):
