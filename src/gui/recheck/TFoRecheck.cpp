@@ -87,6 +87,7 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_counts->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("Progress"));
+    m_progress->setAccessibleName(QStringLiteral("Progress of the check"));
     m_progress->setTextVisible(true);
     m_progress->hide();
     m_cancel = Button(this, "BtnCancel", QStringLiteral("Cancel"), QStringLiteral("Stop checking (Esc)"));
