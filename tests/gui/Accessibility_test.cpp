@@ -42,10 +42,7 @@ void AccessibilityTest::tabFollowsTheMainWindow() {
     SampleWindows w;
     w.form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
-    w.form->findChild<QGroupBox*>(QStringLiteral("Housing"))
-        ->findChildren<QRadioButton*>()
-        .front()
-        ->setFocus();
+    // The focus starts top left, on the checked housing.
     QStringList visited;
     for (int step = 0; step < 60 && (visited.isEmpty() || FocusedControl() != visited.front()); ++step) {
         visited.append(FocusedControl());

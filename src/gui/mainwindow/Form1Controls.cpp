@@ -288,6 +288,8 @@ void Form1Controls::SetTabOrder() {
                   Display,    USB1,      USB2,      HMICable,  BtnCustomer, BtnShowOrderlist, BitBtn1});
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+    // The window opens with the focus top left; a group box passes it on to its checked button.
+    Housing->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1Controls::UpdateSummaries() {
