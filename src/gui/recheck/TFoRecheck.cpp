@@ -66,6 +66,8 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("Orders"));
     m_table->setAccessibleName(QStringLiteral("Saved orders"));
+    // Tab leaves the table for the buttons; the arrow keys walk its cells.
+    m_table->setTabKeyNavigation(false);
     m_table->setModel(m_sorted);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(RecheckModel::Column::File, Qt::AscendingOrder);
