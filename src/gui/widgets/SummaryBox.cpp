@@ -21,12 +21,13 @@ class AccessibleSummary : public QAccessibleWidget, public QAccessibleTextInterf
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
     QString text(QAccessible::Text kind) const override {
-        if (kind == QAccessible::Name) {
-            const QString name = box()->accessibleName();
-            return name.isEmpty() ? box()->title() : name;
+        const SummaryBox* summaryBox = box();
+        if (summaryBox && kind == QAccessible::Name) {
+            const QString name = summaryBox->accessibleName();
+            return name.isEmpty() ? summaryBox->title() : name;
         }
         if (kind == QAccessible::Value)
-            return box()->summary();
+            return Summary();
         return QAccessibleWidget::text(kind);
     }
 
@@ -49,13 +50,14 @@ class AccessibleSummary : public QAccessibleWidget, public QAccessibleTextInterf
     }
 
   private:
-    SummaryBox* box() const { return static_cast<SummaryBox*>(widget()); }
-    QString Summary() const { return box()->summary(); }
+    // Null once the box is being destroyed, when the bridge may still ask.
+    const SummaryBox* box() const { return qobject_cast<const SummaryBox*>(object()); }
+    QString Summary() const { return box() ? box()->summary() : QString(); }
 };
 
 QAccessibleInterface* SummaryFactory(const QString& className, QObject* object) {
-    if (className == QLatin1String("SummaryBox") && object && object->isWidgetType())
-        return new AccessibleSummary(static_cast<SummaryBox*>(object));
+    if (auto* box = className == QLatin1String("SummaryBox") ? qobject_cast<SummaryBox*>(object) : nullptr)
+        return new AccessibleSummary(box);
     return nullptr;
 }
 
