@@ -1,6 +1,6 @@
 #include <QTimer>
-#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,22 +15,13 @@
 
 using namespace kb;
 
-namespace {
-
-// Thrown by a fatal start-up so that main returns its exit code with everything unwound.
-struct ProcessExit {
-    int code;
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     MessageBoxPresenter presenter;
     Application app(argc, argv, presenter);
     std::unique_ptr<TForm1> form;
     // Saves that a crash or a kill interrupted are completed before anything reads their files.
     const std::vector<std::string> completedSaves = CompleteInterruptedSaves();
-    try {
+    const std::optional<int> failed = app.StartUp([&] {
         // The window class is the application name: without the title's trailing blank, so
         // that the desktop entry's StartupWMClass can name it.
         QApplication::setApplicationName(QLatin1String(kApplicationTitle).trimmed());
@@ -41,12 +32,9 @@ int main(int argc, char** argv) {
                                       UserSettingsPath()};
         // The secondary windows belong to the main window and go with it.
         form = std::make_unique<TForm1>(files, presenter, [](int code) { throw ProcessExit{code}; });
-    } catch (const ProcessExit& exit) {
-        return exit.code;
-    } catch (const std::exception& e) {
-        presenter.Show(Message::Error(e.what()), nullptr);
-        return 0;
-    }
+    });
+    if (failed)
+        return *failed;
     form->show();
     for (const std::string& text : completedSaves) {
         TForm1* window = form.get();

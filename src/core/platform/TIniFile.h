@@ -66,9 +66,6 @@ class TIniFile {
     // the file's lock, one parse that keeps nothing but the keys to write, one write.
     static Result<void> WriteSection(const std::string& path, std::string_view section, const Pairs& values);
 
-    // Parses an integer the way ReadInteger does; false when the text is not one.
-    static bool ParseInteger(std::string_view text, int& value);
-
     // A slot of the hash tables over section and key names: 1 + the name's position in its
     // list (0 for a free slot) and the name's hash.
     struct Slot {

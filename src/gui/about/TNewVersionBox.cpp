@@ -22,10 +22,10 @@ constexpr int kClientHeight = 300;
 constexpr qint64 kReadAtOnce = 64 * 1024;
 
 // The notes as the window shows them, cut to what it can lay out.
-RtfReadResult ReadNotes() {
-    RtfReadResult notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
-    if (notes.ok)
-        notes.document = BoundForDisplay(notes.document);
+Result<RtfDocument> ReadNotes() {
+    Result<RtfDocument> notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
+    if (notes)
+        *notes = BoundForDisplay(*notes);
     return notes;
 }
 
@@ -39,13 +39,14 @@ QString DefaultText() {
 } // namespace
 
 TNewVersionBox::TNewVersionBox(MessagePresenter* presenter, QWidget* parent)
-    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_presenter(presenter) {
     setObjectName(QStringLiteral("NewVersionBox"));
     setWindowTitle(QStringLiteral("New in this version ..."));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
 }
 
 void TNewVersionBox::buildControls() {
@@ -64,7 +65,6 @@ void TNewVersionBox::buildControls() {
 }
 
 void TNewVersionBox::FormActivate() {
-    ensureControls();
     // A bare name: the notes are looked up in the current working folder.
     const QFileInfo file{QLatin1String(kReleaseNotesFile)};
     if (!file.exists())
@@ -72,12 +72,12 @@ void TNewVersionBox::FormActivate() {
     const std::uint64_t activation = ++m_activation;
     m_reading = false;
     if (file.size() < kReadAtOnce) {
-        RtfReadResult notes = ReadNotes();
+        Result<RtfDocument> notes = ReadNotes();
         ShowNotes(notes);
         return;
     }
     m_reading = true;
-    auto notes = std::make_shared<RtfReadResult>();
+    auto notes = std::make_shared<Result<RtfDocument>>(RtfDocument{});
     QThread* reader = QThread::create([notes] { *notes = ReadNotes(); });
     connect(reader, &QThread::finished, reader, &QObject::deleteLater);
     // Not delivered once the window is gone; the thread then ends on its own.
@@ -94,9 +94,9 @@ bool TNewVersionBox::loading() const {
     return m_reading || (m_fill && m_fill->busy());
 }
 
-void TNewVersionBox::ShowNotes(RtfReadResult& notes) {
-    if (!notes.ok) {
-        presenter().Show(Message::Error(notes.error), this);
+void TNewVersionBox::ShowNotes(Result<RtfDocument>& notes) {
+    if (!notes) {
+        presenter().Show(Message::Error(notes.error().message), this);
         emit notesLoaded();
         return;
     }
@@ -104,7 +104,7 @@ void TNewVersionBox::ShowNotes(RtfReadResult& notes) {
         m_fill = new SteppedDocumentFill(*m_richEdit->document(), this);
         connect(m_fill, &SteppedDocumentFill::finished, this, &TNewVersionBox::notesLoaded);
     }
-    m_fill->Start(std::make_shared<const RtfDocument>(std::move(notes.document)));
+    m_fill->Start(std::make_shared<const RtfDocument>(std::move(*notes)));
 }
 
 void TNewVersionBox::showEvent(QShowEvent* event) {

@@ -1,23 +1,23 @@
 #pragma once
 
+#include <QDialog>
 #include <cstdint>
 
-#include "gui/widgets/DeferredDialog.h"
+#include "core/platform/Result.h"
 #include "gui/widgets/MessagePresenter.h"
 
 namespace kb {
-struct RtfReadResult;
+struct RtfDocument;
 }
 class QPushButton;
 class QTextEdit;
 class SteppedDocumentFill;
 
-// The release notes ("New in this version") window, created once at start and shown modally.
-// Each showing reloads "NewVersion.rtf" from the current working folder when it is there.
-// Its controls are built at the first show (see DeferredDialog). Whatever the file holds, the
-// window keeps answering: a large file is read off the window's thread, every document is cut to
-// what a window can lay out (BoundForDisplay) and filled in in steps.
-class TNewVersionBox : public DeferredDialog {
+// The release notes ("New in this version") window, shown modally. Each showing reloads
+// "NewVersion.rtf" from the current working folder when it is there. Whatever the file holds,
+// the window keeps answering: a large file is read off the window's thread, every document is
+// cut to what a window can lay out (BoundForDisplay) and filled in in steps.
+class TNewVersionBox : public QDialog {
     Q_OBJECT
   public:
     // Without a presenter, load errors go to the standard message box.
@@ -32,12 +32,12 @@ class TNewVersionBox : public DeferredDialog {
     void notesLoaded();
 
   protected:
-    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:
+    void buildControls();
     MessagePresenter& presenter() { return m_presenter ? *m_presenter : m_standardPresenter; }
-    void ShowNotes(kb::RtfReadResult& notes);
+    void ShowNotes(kb::Result<kb::RtfDocument>& notes);
 
     MessagePresenter* m_presenter;
     MessageBoxPresenter m_standardPresenter;

@@ -115,8 +115,8 @@ QLabel* BoldLabel(QWidget* parent, const QString& name, const QString& caption) 
 } // namespace
 
 TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoIDCode"));
     // A window does not take its parent's font by itself; this one looks like the main window.
@@ -125,10 +125,10 @@ TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* p
     setWindowTitle(QStringLiteral("ID-Code"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
 }
 
 void TFoIDCode::buildControls() {
-    // Created in tab order: OK, Cancel, then the five boxes.
     m_ok = new QPushButton(LoadIcon(AppIcon::Ok), QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("BitBtn1"));
     m_ok->setDefault(true);
@@ -161,6 +161,9 @@ void TFoIDCode::buildControls() {
         edit->setValidator(new UpperCaseValidator(kBoxLengths[n], edit));
         edit->setFont(boxFont);
         edit->setFixedWidth(metrics.horizontalAdvance(QString(kBoxLengths[n], QLatin1Char('X'))) + 16);
+        // The dashes between the boxes are no labels: each box names its place.
+        edit->setAccessibleName(QStringLiteral("ID code, place %1 of %2").arg(n + 1).arg(m_edits.size()));
+        edit->setAccessibleDescription(QStringLiteral("%1 characters").arg(kBoxLengths[n]));
         codeRow->addWidget(edit);
         m_edits[n] = edit;
     }
@@ -181,10 +184,12 @@ void TFoIDCode::buildControls() {
     layout->addStretch();
     layout->addLayout(buttonRow);
 
-    setTabOrder(m_ok, m_cancel);
-    setTabOrder(m_cancel, m_edits[0]);
+    label1->setBuddy(m_edits[0]);
+    // Tab follows the window: the boxes, then Cancel and OK from left to right.
     for (std::size_t n = 1; n < m_edits.size(); ++n)
         setTabOrder(m_edits[n - 1], m_edits[n]);
+    setTabOrder(m_edits.back(), m_cancel);
+    setTabOrder(m_cancel, m_ok);
 
     connect(m_edits[0], &QLineEdit::textChanged, this, &TFoIDCode::Edit1Change);
     connect(m_edits[1], &QLineEdit::textChanged, this, &TFoIDCode::Edit2Change);
@@ -201,21 +206,18 @@ void TFoIDCode::showEvent(QShowEvent* event) {
 }
 
 void TFoIDCode::FormShow() {
-    ensureControls();
     for (QLineEdit* edit : m_edits)
         edit->clear();
     m_edits[0]->setFocus();
 }
 
 void TFoIDCode::MoveOnWhenFull(std::size_t box) {
-    ensureControls();
     if (CharacterCount(m_edits[box]->text()) == kBoxLengths[box])
         m_edits[box + 1]->setFocus();
     UpdateOkButton();
 }
 
 void TFoIDCode::UpdateOkButton() {
-    ensureControls();
     m_ok->setEnabled(false);
     for (std::size_t n = 0; n < m_edits.size(); ++n) {
         if (CharacterCount(m_edits[n]->text()) != kBoxLengths[n])
@@ -226,7 +228,6 @@ void TFoIDCode::UpdateOkButton() {
 }
 
 bool TFoIDCode::PasteCode(const QString& text) {
-    ensureControls();
     const auto parts = SplitTypedCode(FromQ(text));
     if (!parts)
         return false;
@@ -237,9 +238,8 @@ bool TFoIDCode::PasteCode(const QString& text) {
 
 QString TFoIDCode::TypedCode() const {
     QString code = QStringLiteral("VK72");
-    // A box not built yet is empty.
     for (const QLineEdit* edit : m_edits)
-        code += QLatin1Char('-') + (edit ? edit->text() : QString());
+        code += QLatin1Char('-') + edit->text();
     return code;
 }
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "gui/widgets/Icons.h"
 
@@ -65,10 +66,10 @@ void Form1Actions::setup(QMainWindow* window) {
     MainMenu1 = window->menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
 
-    QMenu* file = MakeMenu(MainMenu1, QStringLiteral("File1"), QStringLiteral("&File"));
-    file->addActions({FileNew, FileOpen, FileSave, FileSaveAs});
-    file->addSeparator();
-    file->addAction(FileExit);
+    File1 = MakeMenu(MainMenu1, QStringLiteral("File1"), QStringLiteral("&File"));
+    File1->addActions({FileNew, FileOpen, FileSave, FileSaveAs});
+    ExitSeparator = File1->addSeparator();
+    File1->addAction(FileExit);
 
     QMenu* edit = MakeMenu(MainMenu1, QStringLiteral("Edit1"), QStringLiteral("&Edit"));
     EditUndo = MakeAction(window, QStringLiteral("EditUndo"), QStringLiteral("&Undo"),
@@ -143,4 +144,9 @@ void Form1Actions::setup(QMainWindow* window) {
     ToolBar1->addAction(HelpAbout);
     ToolBar1->addSeparator();
     ToolBar1->addAction(FileExit);
+    // Read out by a screen reader: the title, not the object's name.
+    ToolBar1->setWindowTitle(QStringLiteral("Tool bar"));
+    // The toggle for buttons that do not fit has no text of its own.
+    if (auto* more = ToolBar1->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More tool bar buttons"));
 }

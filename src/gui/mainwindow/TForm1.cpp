@@ -16,11 +16,13 @@
 #include <cstdio>
 
 #include "core/config/ConfigurationCheck.h"
+#include "core/platform/Paths.h"
 #include "core/platform/SaveJournal.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
+#include "gui/mainwindow/RecentOrdersMenu.h"
 #include "gui/orderlist/TFoOrderlist.h"
 #include "gui/recheck/TFoRecheck.h"
 #include "gui/widgets/FileDialogs.h"
@@ -28,7 +30,9 @@
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/RadioGroup.h"
 #include "gui/widgets/RuleMarks.h"
+#include "gui/widgets/ShortcutsFirst.h"
 #include "gui/widgets/StatusCircle.h"
+#include "gui/widgets/SummaryBox.h"
 
 using namespace kb;
 
@@ -64,7 +68,17 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
       m_files(std::move(files)), m_presenter(presenter), m_exit(std::move(exitProcess)),
-      m_showModal([](QDialog& dialog) { dialog.exec(); }) {
+      m_showModal([](QDialog& dialog) { dialog.exec(); }),
+      m_orderlist([this] { return new TFoOrderlist(m_core, m_presenter, this); }),
+      m_aboutBox([this] { return new TAboutBox(&m_core, this); }),
+      m_customer([this] { return new TFoCustomer(m_core, m_presenter, this); }),
+      m_idCode([this] { return new TFoIDCode(m_core, m_presenter, this); }),
+      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }),
+      m_recheck([this] {
+          auto* recheck = new TFoRecheck(m_core, m_presenter, this);
+          recheck->setSettingsFile(m_files.userSettings);
+          return recheck;
+      }) {
     Q_INIT_RESOURCE(kitbuilder);
     setObjectName(QStringLiteral("Form1"));
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -88,12 +102,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     if (!m_started)
         return;
     ConnectControls();
-    // Created in this order after the main window, and owned by it.
-    m_orderlist = new TFoOrderlist(m_core, m_presenter, this);
-    m_aboutBox = new TAboutBox(&m_core, this);
-    m_customer = new TFoCustomer(m_core, m_presenter, this);
-    m_idCode = new TFoIDCode(m_core, m_presenter, this);
-    m_newVersionBox = new TNewVersionBox(&m_presenter, this);
+    ConnectKeysAndRecentOrders();
 }
 
 QFont TForm1::WindowFont(QFont font) {
@@ -122,6 +131,7 @@ void TForm1::FormCreate() {
         return;
     }
     FillFromCore();
+    m_controls.SetTabOrder();
     // From here on every command of the core that changes its state shows in the window.
     m_core.SetChangeListener([this] { RefreshFromCore(); });
     const std::vector<Message> messages = m_core.StartUp();
@@ -170,6 +180,29 @@ void TForm1::ConnectControls() {
     connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
     connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
+}
+
+void TForm1::ConnectKeysAndRecentOrders() {
+    // A typed language is already a step of the window's undo: Ctrl+Z in the language box
+    // takes that step back rather than the box's own text undo.
+    auto* keys = new ShortcutsFirst(this, this);
+    keys->watch(m_controls.OSLanguage);
+    keys->watch(m_controls.OSLanguage->lineEdit());
+    keys->replaceEditMenu(m_controls.OSLanguage->lineEdit(), m_actions.EditUndo, m_actions.EditRedo);
+
+    m_recent =
+        new RecentOrdersMenu(m_actions.File1, m_actions.ExitSeparator, m_files.userSettings, m_presenter,
+                             this, [this](const std::string& path) { OpenCustomerFile(PathToQ(path)); });
+}
+
+void TForm1::NoteCustomerFile(bool saved) {
+    // Opened or saved: a file that is there. A name given to an order not yet written (a new
+    // customer file, the order list's neighbour) waits until it is.
+    const std::string& file = m_core.customerFile();
+    if (!m_recent || file.empty() || (file == m_notedFile && !saved) || !paths::Exists(file))
+        return;
+    m_notedFile = file;
+    m_recent->Note(file);
 }
 
 RadioGroup* TForm1::RadioOf(Group group) const {
@@ -262,6 +295,7 @@ void TForm1::RefreshFromCore() {
     c.PriceBox->setTitle(ToQ(m_core.priceBoxCaption()));
     c.LaPrice->setText(ToQ(m_core.priceText()));
     c.LaCurrency->setText(ToQ(m_core.currencyText()));
+    m_controls.UpdateSummaries();
 
     const Form1Actions& a = m_actions;
     {
@@ -278,6 +312,7 @@ void TForm1::RefreshFromCore() {
     a.EditUndo->setEnabled(m_core.CanUndo());
     a.EditRedo->setEnabled(m_core.CanRedo());
     UpdateWindowTitle();
+    NoteCustomerFile(false);
     m_marks->Schedule();
 }
 
@@ -340,6 +375,8 @@ void TForm1::FileSaveExecute() {
     std::optional<Message> failure;
     if (!path.empty())
         failure = m_core.WriteCustomerFileTo(path);
+    if (!path.empty() && !failure)
+        NoteCustomerFile(true);
     ShowJournalMessages();
     ShowMessage(failure);
 }
@@ -362,28 +399,25 @@ void TForm1::EditRedoExecute() {
 }
 
 void TForm1::HelpAboutExecute() {
-    ShowModal(m_aboutBox);
+    ShowModal(m_aboutBox.get());
 }
 
 void TForm1::Newinthisversion1Click() {
-    ShowModal(m_newVersionBox);
+    ShowModal(m_newVersionBox.get());
 }
 
 void TForm1::EnterIDCode1Click() {
-    ShowModal(m_idCode);
+    ShowModal(m_idCode.get());
 }
 
 void TForm1::CheckSavedOrders1Click() {
-    // Made on first use, so start-up does not pay for a window most sessions never open.
-    if (!m_recheck)
-        m_recheck = new TFoRecheck(m_core, m_presenter, this);
     m_recheck->Open();
 }
 
 void TForm1::BtnCustomerClick() {
     // Until a customer file is opened or the dialog confirmed, the record holds nothing to show.
     m_customer->SetFields(m_core.customerDataFlag() ? m_core.customer() : CustomerRecord{});
-    ShowModal(m_customer);
+    ShowModal(m_customer.get());
 }
 
 void TForm1::BtnShowOrderlistClick() {
@@ -393,7 +427,7 @@ void TForm1::BtnShowOrderlistClick() {
         return;
     }
     m_orderlist->ShowList(*shown.list);
-    ShowModal(m_orderlist);
+    ShowModal(m_orderlist.get());
 }
 
 void TForm1::ShowModal(QDialog* dialog) {

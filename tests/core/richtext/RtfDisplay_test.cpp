@@ -52,20 +52,20 @@ TEST(BoundForDisplay, CutsParagraphsRunsAndTheWholeSayingHowMuch) {
          "characters and 3 changes of style a paragraph, 12 characters in all.]"},
     };
     for (const auto& c : cases) {
-        const RtfReadResult read = ReadRtf(c.rtf);
-        ASSERT_TRUE(read.ok) << c.name;
-        EXPECT_EQ(Describe(BoundForDisplay(read.document, small)), c.shown) << c.name;
+        const Result<RtfDocument> read = ReadRtf(c.rtf);
+        ASSERT_TRUE(read.has_value()) << c.name;
+        EXPECT_EQ(Describe(BoundForDisplay(*read, small)), c.shown) << c.name;
     }
 }
 
 TEST(BoundForDisplay, HostileDocumentsShrinkToTheLimits) {
     // One line of 1 MB, and 400,000 changes of style in one paragraph.
-    const RtfReadResult line = ReadRtf("{\\rtf1 " + std::string(1 << 20, 'a') + "}");
-    const RtfReadResult styles = ReadRtf("{\\rtf1 " + Repeat("{\\b a}a", 200000) + "}");
+    const Result<RtfDocument> line = ReadRtf("{\\rtf1 " + std::string(1 << 20, 'a') + "}");
+    const Result<RtfDocument> styles = ReadRtf("{\\rtf1 " + Repeat("{\\b a}a", 200000) + "}");
     const RtfDisplayLimits limits;
-    for (const RtfReadResult* read : {&line, &styles}) {
-        ASSERT_TRUE(read->ok);
-        const RtfDocument shown = BoundForDisplay(read->document, limits);
+    for (const Result<RtfDocument>* read : {&line, &styles}) {
+        ASSERT_TRUE(read->has_value());
+        const RtfDocument shown = BoundForDisplay(**read, limits);
         ASSERT_EQ(shown.paragraphs.size(), 2u);
         EXPECT_LE(shown.Runs(shown.paragraphs[0]).size(), limits.paragraphRuns);
         EXPECT_LE(shown.text.size(), limits.paragraphCharacters + 400);
