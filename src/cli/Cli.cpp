@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/DiffCommand.h"
 #include "cli/Lint.h"
 #include "core/config/ConfigurationCheck.h"
 #include "core/config/RuleHints.h"
@@ -43,6 +44,7 @@ constexpr const char* kUsage =
     "  marks [NAME=INDEX...]    change controls as select does, then list every entry that would break a\n"
     "                           rule (or, while the configuration has a fault, clear it): one line each,\n"
     "                           NAME INDEX breaks|clears TEXT REASON, separated by tabs, then \"N marked\"\n"
+    "%DIFF%"
     "\n"
     "Options:\n"
     "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
@@ -57,7 +59,16 @@ constexpr const char* kUsage =
     "The catalogue and the price file are only read, never written.\n"
     "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
     "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
-    "with a fault, a saved order that is not valid), 64 wrong usage.\n";
+    "with a fault, a saved order that is not valid), 64 wrong usage.\n"
+    "diff: 0 nothing differs, 4 something does, 1 a catalogue, price file or orders folder that\n"
+    "cannot be read (or a report that cannot be written), 3 a price that is not a number.\n";
+
+// The usage text with the diff command's lines in their place.
+std::string Usage() {
+    std::string usage = kUsage;
+    usage.replace(usage.find("%DIFF%"), 6, kDiffUsage);
+    return usage;
+}
 
 struct UsageError {
     std::string text;
@@ -138,7 +149,10 @@ class Cli {
         try {
             return Dispatch(args);
         } catch (const UsageError& usage) {
-            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << Usage();
+            return kExitUsage;
+        } catch (const DiffUsageError& usage) {
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << Usage();
             return kExitUsage;
         }
     }
@@ -155,7 +169,7 @@ class Cli {
         };
         for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
             if (args[i] == "-h" || args[i] == "--help") {
-                m_out << kUsage;
+                m_out << Usage();
                 return kExitOk;
             }
             if (args[i] == "--catalogue")
@@ -174,7 +188,7 @@ class Cli {
         const std::string command = args[i++];
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
         if (command != "lint" && command != "decode" && command != "select" && command != "orderlist" &&
-            command != "recheck" && command != "marks")
+            command != "recheck" && command != "marks" && command != "diff")
             throw UsageError{"unknown command \"" + command + "\""};
         if (command == "decode" && rest.size() != 1)
             throw UsageError{"decode takes one code"};
@@ -182,6 +196,12 @@ class Cli {
             throw UsageError{"lint takes no arguments"};
         if (command == "recheck" && rest.empty())
             throw UsageError{"recheck needs at least one file or folder"};
+
+        if (command == "diff") {
+            if (catalogue || prices)
+                throw UsageError{"diff takes its catalogues and price files after the command"};
+            return RunDiff(rest, noPrices, m_out, m_err);
+        }
 
         m_cataloguePath = catalogue ? *catalogue : DefaultCatalogue();
         if (noPrices)

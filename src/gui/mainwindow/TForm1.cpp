@@ -18,6 +18,7 @@
 #include "core/config/ConfigurationCheck.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
+#include "gui/compare/TFoCompare.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
 #include "gui/orderlist/TFoOrderlist.h"
@@ -168,6 +169,7 @@ void TForm1::ConnectControls() {
         connect(a.languages[n], &QAction::triggered, this, languageHandlers[n]);
     connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
     connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
+    connect(a.CompareCatalogues1, &QAction::triggered, this, &TForm1::CompareCatalogues1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
 }
 
@@ -375,6 +377,12 @@ void TForm1::CheckSavedOrders1Click() {
     if (!m_recheck)
         m_recheck = new TFoRecheck(m_core, m_presenter, this);
     m_recheck->Open();
+}
+
+void TForm1::CompareCatalogues1Click() {
+    if (!m_compare)
+        m_compare = new TFoCompare(m_core, m_presenter, this);
+    m_compare->Open();
 }
 
 void TForm1::BtnCustomerClick() {

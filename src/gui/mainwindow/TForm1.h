@@ -19,6 +19,7 @@ class TAboutBox;
 class TFoCustomer;
 class TFoIDCode;
 class TFoOrderlist;
+class TFoCompare;
 class TFoRecheck;
 class TNewVersionBox;
 
@@ -56,6 +57,7 @@ class TForm1 : public QMainWindow {
     TNewVersionBox* NewVersionBox() const { return m_newVersionBox; }
     // Made at its first opening; null until then.
     TFoRecheck* FoRecheck() const { return m_recheck; }
+    TFoCompare* FoCompare() const { return m_compare; }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
     // How the secondary windows are shown; exec() unless a test replaces it.
@@ -108,6 +110,7 @@ class TForm1 : public QMainWindow {
     void Newinthisversion1Click();
     void EnterIDCode1Click();
     void CheckSavedOrders1Click();
+    void CompareCatalogues1Click();
     void BtnCustomerClick();
     void BtnShowOrderlistClick();
 
@@ -144,5 +147,6 @@ class TForm1 : public QMainWindow {
     TFoIDCode* m_idCode = nullptr;
     TNewVersionBox* m_newVersionBox = nullptr;
     TFoRecheck* m_recheck = nullptr;
+    TFoCompare* m_compare = nullptr;
     RuleMarks* m_marks = nullptr;
 };
