@@ -21,6 +21,7 @@ struct DiffArgs {
     std::optional<std::pair<std::string, std::string>> prices;
     std::string orders;
     std::string html;
+    bool noPrices = false;
 };
 
 bool IsOption(const std::string& arg) {
@@ -44,6 +45,8 @@ DiffArgs Parse(const std::vector<std::string>& args) {
             i += 2;
         } else if (arg == "--orders") {
             parsed.orders = value("a folder");
+        } else if (arg == "--no-prices") {
+            parsed.noPrices = true;
         } else if (arg == "--html") {
             parsed.html = value("a file");
         } else if (IsOption(arg)) {
@@ -66,8 +69,9 @@ void Lint(const std::string& catalogue, const std::string& prices, std::ostream&
 } // namespace
 
 int RunDiff(const std::vector<std::string>& args, bool noPrices, std::ostream& out, std::ostream& err) {
-    const DiffArgs parsed = Parse(args);
-    if (noPrices && parsed.prices)
+    DiffArgs parsed = Parse(args);
+    parsed.noPrices = parsed.noPrices || noPrices;
+    if (parsed.noPrices && parsed.prices)
         throw DiffUsageError{"--prices and --no-prices exclude each other"};
 
     ComparisonFiles files;
@@ -76,7 +80,7 @@ int RunDiff(const std::vector<std::string>& args, bool noPrices, std::ostream& o
         files.newCatalogue = parsed.catalogues[1];
         files.oldPrices = parsed.prices->first;
         files.newPrices = parsed.prices->second;
-    } else if (noPrices) {
+    } else if (parsed.noPrices) {
         files.oldCatalogue = parsed.catalogues[0];
         files.newCatalogue = parsed.catalogues[1];
     } else {

@@ -10,13 +10,15 @@ struct DiffUsageError {
 };
 
 inline constexpr const char* kDiffUsage =
-    "  diff OLD.INI NEW.INI [--prices OLD.PRS NEW.PRS] [--orders FOLDER] [--html FILE]\n"
-    "                           what a new catalogue release changes: one line per change,\n"
-    "                           KIND SUBJECT OLD NEW separated by tabs, matched by order number;\n"
-    "                           with --orders, every saved order of the folder rechecked under both\n"
-    "                           (\"order FILE OLD -> NEW VERDICT OLD -> NEW PRICE\" where it differs);\n"
-    "                           then \"N changes\" (\"; M of K orders affected\"); --html writes a report\n"
-    "                           for people; without --prices the price files beside the catalogues\n";
+    "  diff OLD.INI NEW.INI [--prices OLD.PRS NEW.PRS | --no-prices] [--orders FOLDER] [--html FILE]\n"
+    "                           what a new catalogue release changes, matched by order number: one\n"
+    "                           line per change, KIND SUBJECT OLD NEW separated by tabs (without\n"
+    "                           --prices, the price files beside the catalogues are compared); with\n"
+    "                           --orders, each saved order of the folder rechecked under both and\n"
+    "                           listed where it differs, \"order FILE OLD -> NEW VERDICT OLD -> NEW "
+    "PRICE\";\n"
+    "                           then \"N changes\" (\"; M of K orders affected\"); --html also writes the\n"
+    "                           report as a web page\n";
 
 // kitbuilder-cli diff: args are what follows the command. noPrices: the global --no-prices.
 // Returns the exit code: 0 nothing differs, 4 something does, 1 a file cannot be read (or the

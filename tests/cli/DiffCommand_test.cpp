@@ -86,7 +86,7 @@ TEST(DiffCommand, BadInputNamesTheFileAndSetsTheExitCode) {
     const std::string ini = dir.write("a/KITBUILDER.INI", kSmallCatalogue);
     const std::string prs = dir.write("a/KITBUILDER.PRS", kSmallPrices);
     // No price file beside it.
-    const std::string other = dir.write("b/OTHER.INI", ReplaceOnce(kSmallCatalogue, "704=U", "704=E"));
+    const std::string other = dir.write("b/OTHER.INI", ReplaceOnce(kSmallCatalogue, "704=U\n", "704=E\n"));
     const std::string badPrices = dir.write("b/BAD.PRS", ReplaceOnce(kSmallPrices, "700=10", "700=ten"));
     const std::string missing = dir.file("b/NONE.INI");
     struct Case {
@@ -97,30 +97,31 @@ TEST(DiffCommand, BadInputNamesTheFileAndSetsTheExitCode) {
         std::string errContains; // a piece of the error stream
     };
     const Case cases[] = {
-        {"missing catalogue", Quoted(ini) + Quoted(missing), 1, "",
+        {"missing catalogue", "diff " + Quoted(ini) + Quoted(missing), 1, "",
          "Cannot read \"" + missing + "\": no such file"},
-        {"a folder for a catalogue", Quoted(dir.file("a")) + Quoted(ini), 1, "", dir.file("a")},
-        {"one price file only", Quoted(ini) + Quoted(other) + "--prices " + Quoted(prs), 64, "",
+        {"a folder for a catalogue", "diff " + Quoted(dir.file("a")) + Quoted(ini), 1, "", dir.file("a")},
+        {"one price file only", "diff " + Quoted(ini) + Quoted(other) + "--prices " + Quoted(prs), 64, "",
          "--prices needs two price files, OLD.PRS and NEW.PRS"},
-        {"one catalogue only", Quoted(ini), 64, "", "diff takes two catalogues"},
-        {"global catalogue option", "--catalogue " + Quoted(ini) + Quoted(ini) + Quoted(other), 64, "",
-         "diff takes its catalogues and price files after the command"},
-        {"orders folder that is none", Quoted(ini) + Quoted(ini) + "--orders " + Quoted(missing), 1, "",
-         "\"" + missing + "\" is not a folder of saved orders"},
-        {"lint errors are printed and the diff still runs", Quoted(ini) + Quoted(other) + "--no-prices", 4,
-         "index\t704\tU\tE\n1 change\n",
+        {"one catalogue only", "diff " + Quoted(ini), 64, "", "diff takes two catalogues"},
+        {"global catalogue option", "--catalogue " + Quoted(ini) + "diff " + Quoted(ini) + Quoted(other), 64,
+         "", "diff takes its catalogues and price files after the command"},
+        {"orders folder that is none", "diff " + Quoted(ini) + Quoted(ini) + "--orders " + Quoted(missing), 1,
+         "", "\"" + missing + "\" is not a folder of saved orders"},
+        {"lint errors are printed and the diff still runs",
+         "diff " + Quoted(ini) + Quoted(other) + "--no-prices", 4, "index\t704\tU\tE\n1 change\n",
          other + ": error: X9/3: Index \"E\" of 704 repeats 703 in the same list"},
-        {"price beside one catalogue only: not compared", Quoted(ini) + Quoted(other), 4,
+        {"price beside one catalogue only: not compared", "diff " + Quoted(ini) + Quoted(other), 4,
          "index\t704\tU\tE\n1 change\n", "warning: Prices were not compared: only \"" + prs + "\""},
         {"a price that is not a number",
-         Quoted(ini) + Quoted(ini) + "--prices " + Quoted(prs) + Quoted(badPrices), 3,
-         "price\t700\t10\tten\n1 change\n", badPrices + ": the price of 700: \"ten\" is not a number"},
-        {"the same file twice", Quoted(ini) + Quoted(ini) + "--prices " + Quoted(prs) + Quoted(prs), 0,
-         "0 changes\n", ""},
+         "diff " + Quoted(ini) + Quoted(ini) + "--prices " + Quoted(prs) + Quoted(badPrices), 3,
+         "price\t700\t10\tten\n1 change\n",
+         badPrices + ": the price of 700, \"ten\", is not a number with the decimal separator \",\""},
+        {"the same file twice", "diff " + Quoted(ini) + Quoted(ini) + "--prices " + Quoted(prs) + Quoted(prs),
+         0, "0 changes\n", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const CompanionRun run = Companion(dir, "diff " + c.args);
+        const CompanionRun run = Companion(dir, c.args);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
         if (!c.out.empty())
             EXPECT_EQ(run.out, c.out);
@@ -128,7 +129,8 @@ TEST(DiffCommand, BadInputNamesTheFileAndSetsTheExitCode) {
     }
     const CompanionRun help = Companion(dir, "--help");
     EXPECT_NE(
-        help.out.find("diff OLD.INI NEW.INI [--prices OLD.PRS NEW.PRS] [--orders FOLDER] [--html FILE]"),
+        help.out.find(
+            "diff OLD.INI NEW.INI [--prices OLD.PRS NEW.PRS | --no-prices] [--orders FOLDER] [--html FILE]"),
         std::string::npos);
 }
 

@@ -16,7 +16,7 @@ cp "$data/KITBUILDER.INI" "$data/KITBUILDER.PRS" "$work/old/"
 sed -e 's/^72110202=690/72110202=759/' -e 's/^72130404=65/72130404=59/' "$data/KITBUILDER.PRS" >"$work/new/KITBUILDER.PRS"
 sed -e '/^\[Descriptions\]/,/^\[/ s/^72110201=.*/&, <IP65> \& "sealed"/' -e 's/^Version=.*/Version=1.5/' \
     -e '/^\[Index\]/,/^\[/ s/^72160020=T/72160020=R/' -e '/^\[Max_SCOM\]/,/^\[/ s/^72161001=2/72161001=1/' \
-    -e '/^\[X1\]/,/^\[/ {/^4=99999232/d}' -e 's/^\[Exclude_List\]/&\n72150045=72120426/' \
+    -e '/^\[X1\]/,/^\[/ {/^4=99999232/d}' -e 's/^\[Exclude_List\]/&\n72140200=72150045/' \
     "$data/KITBUILDER.INI" >"$work/new/KITBUILDER.INI"
 printf '[Data]\nCompany1=Acme <Ltd>\nName1=Ann\nCode=VK72-1111x-110Ax-00000-00000-M3x\n' >"$work/orders/a.CST"
 printf '[Data]\nCompany1=Bolt & Co\nName1=Bob\nCode=VK72-2111x-110Ax-00000-00000-M3x\n' >"$work/orders/b.CST"
@@ -76,5 +76,5 @@ shoot() { # NAME WIDTH HEIGHT
     echo "$1.png: ${2}x${3}, $colours colours"
     [ "$colours" -gt 16 ] || { echo "$1.png is nearly blank" >&2; return 1; }
 }
-shoot desktop 1200 1600
+shoot desktop 1200 2100
 shoot phone 390 1600

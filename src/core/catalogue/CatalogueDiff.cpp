@@ -229,12 +229,12 @@ class Differ {
                     PartName(m_old, m_new, orderNumber));
     }
 
-    // A pair excludes the same whichever way round it is written.
-    static std::map<std::pair<std::string, std::string>, std::string>
+    // A pair excludes the same whichever way round it is written; the first spelling is shown.
+    static std::map<std::pair<std::string, std::string>, std::pair<std::string, std::string>>
     Pairs(const CatalogueContent::Pairs& list) {
-        std::map<std::pair<std::string, std::string>, std::string> pairs;
+        std::map<std::pair<std::string, std::string>, std::pair<std::string, std::string>> pairs;
         for (const auto& [a, b] : list)
-            pairs.emplace(std::minmax(a, b), a + "=" + b);
+            pairs.emplace(std::minmax(a, b), std::make_pair(a, b));
         return pairs;
     }
 
@@ -246,12 +246,12 @@ class Differ {
             const std::string b = PartName(m_old, m_new, pair.second);
             return (a.empty() ? pair.first : a) + " = " + (b.empty() ? pair.second : b);
         };
-        for (const auto& [pair, written] : now)
-            if (!was.count(pair))
-                Add(ChangeKind::ExclusionAdded, written, "", names(pair));
-        for (const auto& [pair, written] : was)
-            if (!now.count(pair))
-                Add(ChangeKind::ExclusionRemoved, written, names(pair), "");
+        for (const auto& [key, written] : now)
+            if (!was.count(key))
+                Add(ChangeKind::ExclusionAdded, written.first + "=" + written.second, "", names(written));
+        for (const auto& [key, written] : was)
+            if (!now.count(key))
+                Add(ChangeKind::ExclusionRemoved, written.first + "=" + written.second, names(written), "");
     }
 
     void Languages() {
@@ -332,7 +332,7 @@ Result<CatalogueContent> ReadCatalogueContent(const std::string& cataloguePath,
         if (prices) {
             part.price = prices->ReadString("Prices", part.orderNumber, "");
             if (!numbers::ParseDecimal(part.price, content.decimalSeparator))
-                content.badPrices.push_back(part.orderNumber + ": \"" + part.price + "\"");
+                content.badPrices.emplace_back(part.orderNumber, part.price);
         }
         content.parts.push_back(std::move(part));
     }

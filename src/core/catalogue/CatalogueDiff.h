@@ -39,8 +39,8 @@ struct CatalogueContent {
     std::string currency; // empty without a price file
     // Order numbers listed twice in one section: "the first counts" lines, one per number.
     std::vector<std::string> repeats;
-    // Prices that are not numbers with the file's separator: "ORDERNUMBER: "TEXT"".
-    std::vector<std::string> badPrices;
+    // Prices that are not numbers with the file's separator: order number and text.
+    Pairs badPrices;
 
     const PartEntry* Part(const std::string& orderNumber) const;
 };

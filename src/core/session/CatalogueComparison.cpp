@@ -123,8 +123,10 @@ Result<CatalogueComparison> CompareCatalogues(const ComparisonFiles& files, cons
     comparison.currency = after->currency;
     for (const CatalogueContent* content : {&*before, &*after}) {
         comparison.notes.insert(comparison.notes.end(), content->repeats.begin(), content->repeats.end());
-        for (const std::string& bad : content->badPrices)
-            comparison.badPrices.push_back(content->pricePath + ": the price of " + bad + " is not a number");
+        for (const auto& [orderNumber, price] : content->badPrices)
+            comparison.badPrices.push_back(content->pricePath + ": the price of " + orderNumber + ", \"" +
+                                           price + "\", is not a number with the decimal separator \"" +
+                                           content->decimalSeparator + "\"");
     }
     if (!files.ordersFolder.empty())
         CheckOrders(comparison, cancel, progress);

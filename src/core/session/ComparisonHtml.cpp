@@ -17,10 +17,14 @@ h2{font-size:1.15em;margin:1.6em 0 .4em;padding-bottom:.15em;border-bottom:2px s
 p{margin:.4em 0}
 .scroll{overflow-x:auto}
 table{border-collapse:collapse;width:100%;font-size:.95em}
-th,td{border:1px solid #c5ccd6;padding:.3em .5em;text-align:left;vertical-align:top;overflow-wrap:anywhere}
+th,td{border:1px solid #c5ccd6;padding:.3em .5em;text-align:left;vertical-align:top;overflow-wrap:break-word}
 th{background:#e7edf4}
 table.files th{width:9em}
-.num{text-align:right;white-space:nowrap;font-variant-numeric:tabular-nums}
+table.files code{word-break:break-all}
+table.summary{width:auto;min-width:50%}
+.key,td code{white-space:nowrap}
+.num{text-align:right;font-variant-numeric:tabular-nums}
+td.num{white-space:nowrap}
 tr.removed td{background:#fde7e7}
 tr.tightened td{background:#fff2d3}
 tr.codes td{background:#ecefff}
@@ -203,7 +207,7 @@ class Page {
             const ChangeMark mark = MarkOf(*change);
             m_out +=
                 mark == ChangeMark::None ? "<tr>" : "<tr class=\"" + std::string(MarkClass(mark)) + "\">";
-            m_out += "<td>" + HtmlEscape(change->subject);
+            m_out += "<td><span class=\"key\">" + HtmlEscape(change->subject) + "</span>";
             if (mark != ChangeMark::None)
                 m_out += "<span class=\"mark\">" + std::string(MarkWord(mark)) + "</span>";
             m_out += "</td>";
@@ -240,6 +244,7 @@ class Page {
         Heading("Customer", false);
         Heading("Verdict", false);
         Heading("Price" + currency, true);
+        Heading("Stored code", false);
         Heading("Code now", false);
         Heading("Status now", false);
         m_out += "</tr></thead>\n<tbody>\n";
@@ -250,7 +255,7 @@ class Page {
             const bool worse =
                 after.verdict != RecheckVerdict::Valid && before.verdict == RecheckVerdict::Valid;
             m_out += worse ? "<tr class=\"removed\">" : "<tr>";
-            m_out += "<td>" + HtmlEscape(paths::FileName(after.file)) + "</td>";
+            m_out += "<td><span class=\"key\">" + HtmlEscape(paths::FileName(after.file)) + "</span></td>";
             std::string customer = after.company1;
             if (!after.name1.empty())
                 customer += (customer.empty() ? "" : ", ") + after.name1;
@@ -258,10 +263,13 @@ class Page {
             m_out +=
                 "<td>" + std::string(VerdictName(before.verdict)) + " &rarr; " + VerdictName(after.verdict);
             if (worse)
-                m_out += "<span class=\"mark\">no longer valid</span>";
+                m_out += std::string("<span class=\"mark\">") +
+                         (after.verdict == RecheckVerdict::Changed ? "code changes" : "no longer valid") +
+                         "</span>";
             m_out += "</td>";
             m_out += "<td class=\"num\">" + HtmlEscape(before.price) + " &rarr; " + HtmlEscape(after.price) +
                      "</td>";
+            m_out += "<td><code>" + HtmlEscape(after.storedCode) + "</code></td>";
             m_out += "<td><code>" + HtmlEscape(after.codeNow) + "</code></td>";
             m_out +=
                 "<td>" +
