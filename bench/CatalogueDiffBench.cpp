@@ -153,10 +153,14 @@ double Ms(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
-void Report(const char* what, std::vector<double> times) {
+// The target applies to the whole run as a user waits for it, judged by the median.
+void Report(const char* what, std::vector<double> times, bool whole) {
     std::sort(times.begin(), times.end());
-    std::printf("%-58s fastest %8.1f ms   median %8.1f ms   target < 1000 ms: %s\n", what, times.front(),
-                times[times.size() / 2], times[times.size() / 2] < 1000 ? "met" : "missed");
+    const double median = times[times.size() / 2];
+    std::printf("%-60s fastest %7.1f ms   median %7.1f ms", what, times.front(), median);
+    if (whole)
+        std::printf("   target < 1000 ms: %s", median < 1000 ? "met" : "missed");
+    std::printf("\n");
 }
 
 } // namespace
@@ -199,7 +203,7 @@ int main(int argc, char** argv) {
     files.newPrices = (root / "new/KITBUILDER.PRS").string();
     files.ordersFolder = (root / "orders").string();
 
-    std::vector<double> compare, html;
+    std::vector<double> compare, html, total;
     std::size_t changes = 0, touched = 0, orders = 0, pageBytes = 0;
     for (int run = 0; run < kRuns; ++run) {
         const auto start = std::chrono::steady_clock::now();
@@ -212,14 +216,16 @@ int main(int argc, char** argv) {
         pageBytes = ComparisonHtml(*result).size();
         compare.push_back(Ms(compared - start));
         html.push_back(Ms(std::chrono::steady_clock::now() - compared));
+        total.push_back(Ms(std::chrono::steady_clock::now() - start));
         changes = result->changes.size();
         touched = result->touched.size();
         orders = result->orderCount;
     }
     std::printf("catalogues of %d parts, %zu saved orders: %zu changes, %zu orders affected, page %zu KB\n",
                 kParts, orders, changes, touched, pageBytes / 1024);
-    Report("compare + recheck every order under both (core)", compare);
-    Report("HTML report", html);
+    Report("read, compare, recheck every order under both (core)", compare, false);
+    Report("the HTML report", html, false);
+    Report("both together", total, true);
 
     if (argc > 1) {
         const std::string command = std::string(argv[1]) + " diff '" + files.oldCatalogue + "' '" +
@@ -235,7 +241,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
         }
-        Report("kitbuilder-cli diff --orders --html, with the lint (process)", cli);
+        Report("kitbuilder-cli diff --orders --html, with the lint (process)", cli, true);
     }
     fs::remove_all(root);
     return 0;

@@ -28,7 +28,7 @@ td.num{white-space:nowrap}
 tr.removed td{background:#fde7e7}
 tr.tightened td{background:#fff2d3}
 tr.codes td{background:#ecefff}
-.mark{display:inline-block;margin-left:.4em;padding:0 .3em;border:1px solid;border-radius:.25em;font-size:.78em;font-weight:bold;white-space:nowrap}
+.mark{display:inline-block;margin-left:.2em;padding:0 .3em;border:1px solid;border-radius:.25em;font-size:.78em;font-weight:bold;white-space:nowrap}
 .removed .mark{color:#a00000}
 .tightened .mark{color:#7a4a00}
 .codes .mark{color:#2a2a9a}
@@ -209,7 +209,7 @@ class Page {
                 mark == ChangeMark::None ? "<tr>" : "<tr class=\"" + std::string(MarkClass(mark)) + "\">";
             m_out += "<td><span class=\"key\">" + HtmlEscape(change->subject) + "</span>";
             if (mark != ChangeMark::None)
-                m_out += "<span class=\"mark\">" + std::string(MarkWord(mark)) + "</span>";
+                m_out += " <span class=\"mark\">" + std::string(MarkWord(mark)) + "</span>";
             m_out += "</td>";
             if (layout.part)
                 m_out += "<td>" + HtmlEscape(change->part) + "</td>";
@@ -263,7 +263,7 @@ class Page {
             m_out +=
                 "<td>" + std::string(VerdictName(before.verdict)) + " &rarr; " + VerdictName(after.verdict);
             if (worse)
-                m_out += std::string("<span class=\"mark\">") +
+                m_out += std::string(" <span class=\"mark\">") +
                          (after.verdict == RecheckVerdict::Changed ? "code changes" : "no longer valid") +
                          "</span>";
             m_out += "</td>";

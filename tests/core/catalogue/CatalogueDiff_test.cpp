@@ -3,6 +3,7 @@
 #include "SmallCatalogue.h"
 #include "TestFiles.h"
 #include "core/catalogue/CatalogueDiff.h"
+#include "core/platform/SafeFile.h"
 
 using namespace kb;
 
@@ -123,9 +124,12 @@ TEST(CatalogueDiff, RefusesWhatCannotBeReadNamingTheFile) {
     TempDir dir;
     const std::string ini = dir.write("KITBUILDER.INI", kSmallCatalogue);
     const std::string folder = dir.path().string();
+    const std::string huge = dir.write("HUGE.INI", "[General]\n");
+    std::filesystem::resize_file(huge, kMaxReadFileSize + 1);
     const std::pair<std::string, std::string> cases[] = {
         {dir.file("none.INI"), ""},
         {folder, ""},
+        {huge, ""},
         {ini, dir.file("none.PRS")},
     };
     for (const auto& [catalogue, prices] : cases) {

@@ -48,10 +48,12 @@ TEST(ComparisonHtml, PageHoldsFileValuesAsTextAndMarksWhatWasTakenAway) {
     EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
     EXPECT_NE(page.find("/old/&lt;KITBUILDER&gt;.INI"), std::string::npos);
     EXPECT_NE(page.find("O&#39;Neil &amp; Sons"), std::string::npos);
-    EXPECT_NE(page.find("<tr class=\"removed\"><td><span class=\"key\">950</span><span class=\"mark\">removed</span>"),
-              std::string::npos);
+    EXPECT_NE(
+        page.find(
+            "<tr class=\"removed\"><td><span class=\"key\">950</span> <span class=\"mark\">removed</span>"),
+        std::string::npos);
     EXPECT_NE(page.find("<td class=\"num up\">+10,0 %</td>"), std::string::npos);
-    EXPECT_NE(page.find("valid &rarr; invalid<span class=\"mark\">no longer valid</span>"),
+    EXPECT_NE(page.find("valid &rarr; invalid <span class=\"mark\">no longer valid</span>"),
               std::string::npos);
     EXPECT_NE(page.find("2 changes; 1 of 4 orders affected"), std::string::npos);
 }
