@@ -44,7 +44,14 @@ constexpr const char* kUsage =
     "  marks [NAME=INDEX...]    change controls as select does, then list every entry that would break a\n"
     "                           rule (or, while the configuration has a fault, clear it): one line each,\n"
     "                           NAME INDEX breaks|clears TEXT REASON, separated by tabs, then \"N marked\"\n"
-    "%DIFF%"
+    "  diff OLD.INI NEW.INI [--prices OLD.PRS NEW.PRS | --no-prices] [--orders FOLDER] [--html FILE]\n"
+    "                           what a new catalogue release changes, matched by order number: one\n"
+    "                           line per change, KIND SUBJECT OLD NEW separated by tabs (without\n"
+    "                           --prices, the price files beside the catalogues are compared); with\n"
+    "                           --orders, each saved order of the folder rechecked under both and\n"
+    "                           listed where it differs: order FILE OLD -> NEW VERDICT, OLD -> NEW\n"
+    "                           PRICE; then \"N changes\" (\"; M of K orders affected\"); --html also\n"
+    "                           writes the report as a web page\n"
     "\n"
     "Options:\n"
     "  --catalogue FILE         the catalogue (default: KITBUILDER.INI beside this program)\n"
@@ -62,13 +69,6 @@ constexpr const char* kUsage =
     "with a fault, a saved order that is not valid), 64 wrong usage.\n"
     "diff: 0 nothing differs, 4 something does, 1 a catalogue, price file or orders folder that\n"
     "cannot be read (or a report that cannot be written), 3 a price that is not a number.\n";
-
-// The usage text with the diff command's lines in their place.
-std::string Usage() {
-    std::string usage = kUsage;
-    usage.replace(usage.find("%DIFF%"), 6, kDiffUsage);
-    return usage;
-}
 
 struct UsageError {
     std::string text;
@@ -149,10 +149,10 @@ class Cli {
         try {
             return Dispatch(args);
         } catch (const UsageError& usage) {
-            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << Usage();
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
             return kExitUsage;
         } catch (const DiffUsageError& usage) {
-            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << Usage();
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
             return kExitUsage;
         }
     }
@@ -169,7 +169,7 @@ class Cli {
         };
         for (; i < args.size() && args[i].rfind("-", 0) == 0; ++i) {
             if (args[i] == "-h" || args[i] == "--help") {
-                m_out << Usage();
+                m_out << kUsage;
                 return kExitOk;
             }
             if (args[i] == "--catalogue")
