@@ -1,7 +1,6 @@
 #include "core/session/CatalogueComparison.h"
 
 #include <filesystem>
-#include <optional>
 #include <system_error>
 
 #include "core/platform/Paths.h"
@@ -21,24 +20,20 @@ Result<RecheckBasis> Basis(const std::string& catalogue, const std::string& pric
     Configurator configurator;
     const LoadOutcome outcome = configurator.LoadCatalogue(catalogue, prices);
     if (outcome.result != LoadResult::Loaded)
-        return Error{outcome.detail.empty() ? catalogue : outcome.detail};
+        return Error{outcome.detail.empty() ? "Cannot read \"" + catalogue + "\"" : outcome.detail};
     configurator.StartUp(false);
-    std::string rulesError;
-    RecheckBasis basis =
-        MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(), catalogue, &rulesError);
-    if (!rulesError.empty())
-        return Error{rulesError};
-    return basis;
+    Result<RuleSections> rules = ReadRuleSections(catalogue);
+    if (!rules)
+        return rules.error();
+    return MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(), *rules);
 }
 
 bool Touched(const RecheckedOrder& before, const RecheckedOrder& after) {
     return before.verdict != after.verdict || before.codeNow != after.codeNow || before.price != after.price;
 }
 
-void CheckOrders(CatalogueComparison& comparison, const std::atomic<bool>* cancel,
-                 const ComparisonProgress& progress) {
+void CheckOrders(CatalogueComparison& comparison, const ComparisonRun& run) {
     const ComparisonFiles& files = comparison.files;
-    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     if (!comparison.badPrices.empty()) {
         comparison.notes.push_back("Saved orders were not rechecked: the program does not start with a price "
                                    "that is not a number.");
@@ -53,24 +48,33 @@ void CheckOrders(CatalogueComparison& comparison, const std::atomic<bool>* cance
         }
     }
 
-    if (progress)
-        progress(0, 0);
-    CustomerFileList found = FindCustomerFiles({files.ordersFolder}, cancel);
-    const std::size_t total = found.files.size() + found.failures.size();
+    // The folder is listed once per release; a file saved in between is left out below.
+    std::size_t firstPass = 0;
+    RecheckRun pass;
+    pass.cancelled = run.cancelled;
+    pass.threads = run.threads;
+    pass.report = [&](const RecheckProgress& progress) {
+        if (run.progress)
+            run.progress(firstPass + progress.done, 2 * progress.total);
+    };
+    std::vector<RecheckedOrder> old = RecheckOrders({files.ordersFolder}, *before, pass);
+    firstPass = old.size();
+    std::vector<RecheckedOrder> now = RecheckOrders({files.ordersFolder}, *after, pass);
     comparison.ordersChecked = true;
-    comparison.orderCount = found.failures.size();
-    for (const std::string& file : found.files) {
-        if (cancelled())
-            break;
-        RecheckedOrder old = RecheckCustomerFile(file, *before);
-        RecheckedOrder now = RecheckCustomerFile(file, *after);
+    comparison.cancelled = run.cancelled && run.cancelled();
+
+    // Both lists are sorted by file.
+    auto was = old.begin();
+    for (RecheckedOrder& order : now) {
+        while (was != old.end() && was->file < order.file)
+            ++was;
+        if (was == old.end() || was->file != order.file)
+            continue;
         ++comparison.orderCount;
-        if (Touched(old, now))
-            comparison.touched.push_back({std::move(old), std::move(now)});
-        if (progress)
-            progress(comparison.orderCount, total);
+        if (Touched(*was, order))
+            comparison.touched.push_back({std::move(*was), std::move(order)});
+        ++was;
     }
-    comparison.cancelled = cancelled();
 }
 
 } // namespace
@@ -101,8 +105,7 @@ std::string CatalogueComparison::Summary() const {
     return summary;
 }
 
-Result<CatalogueComparison> CompareCatalogues(const ComparisonFiles& files, const std::atomic<bool>* cancel,
-                                              const ComparisonProgress& progress) {
+Result<CatalogueComparison> CompareCatalogues(const ComparisonFiles& files, const ComparisonRun& run) {
     if (files.oldPrices.empty() != files.newPrices.empty())
         return Error{"Prices are compared only with a price file for each catalogue"};
     Result<CatalogueContent> before = ReadCatalogueContent(files.oldCatalogue, files.oldPrices);
@@ -129,7 +132,7 @@ Result<CatalogueComparison> CompareCatalogues(const ComparisonFiles& files, cons
                                            content->decimalSeparator + "\"");
     }
     if (!files.ordersFolder.empty())
-        CheckOrders(comparison, cancel, progress);
+        CheckOrders(comparison, run);
     return comparison;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -51,16 +50,20 @@ struct CatalogueComparison {
     std::string Summary() const;
 };
 
-// Called after each order with the orders done and the orders found (0 while listing).
-using ComparisonProgress = std::function<void(std::size_t done, std::size_t total)>;
+struct ComparisonRun {
+    // How many of the rechecks are done (two per order: old release, then new), from the
+    // checking threads, one call at a time, every few hundredths of a second.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+    // Asked between files: a run told to stop ends after the files it is reading.
+    std::function<bool()> cancelled;
+    unsigned threads = 1;
+};
 
 // Reads both releases, compares them and, with an orders folder, rechecks each of its customer
 // files under both. Fails, naming the file, when a catalogue or price file cannot be read or
-// the orders folder is none. A cancelled run returns what it had, marked cancelled. Reads
-// only; safe on any thread.
-Result<CatalogueComparison> CompareCatalogues(const ComparisonFiles& files,
-                                              const std::atomic<bool>* cancel = nullptr,
-                                              const ComparisonProgress& progress = {});
+// the orders folder is none. A cancelled run returns the orders checked under both, marked
+// cancelled. Reads only; safe on any thread.
+Result<CatalogueComparison> CompareCatalogues(const ComparisonFiles& files, const ComparisonRun& run = {});
 
 // order FILE OLD-VERDICT -> NEW-VERDICT OLD-PRICE -> NEW-PRICE, tab-separated.
 std::string TouchedOrderLine(const TouchedOrder& order);

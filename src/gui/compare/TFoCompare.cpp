@@ -15,12 +15,13 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 #include "core/platform/SafeFile.h"
 #include "core/session/ComparisonHtml.h"
 #include "core/session/Configurator.h"
-#include "gui/compare/CompareWorker.h"
 #include "gui/widgets/FileDialogs.h"
 #include "gui/widgets/MessagePresenter.h"
 #include "gui/widgets/QtText.h"
@@ -168,7 +169,7 @@ void TFoCompare::setFiles(const QString& oldCatalogue, const QString& newCatalog
 }
 
 void TFoCompare::BtnCompareClick() {
-    if (m_worker)
+    if (m_watcher)
         BtnCancelClick();
     const QString oldPath = m_old->text().trimmed();
     const QString newPath = m_new->text().trimmed();
@@ -181,68 +182,83 @@ void TFoCompare::BtnCompareClick() {
     ComparisonFiles files = PricesBesideCatalogues(PathFromQ(oldPath), PathFromQ(newPath), &m_pricesNote);
     files.ordersFolder = PathFromQ(m_orders->text().trimmed());
 
-    m_worker = new CompareWorker(std::move(files), this);
-    connect(m_worker, &CompareWorker::progressed, this, &TFoCompare::ShowProgress);
-    connect(m_worker, &QThread::finished, this, &TFoCompare::WorkerFinished);
+    m_outcome.reset();
+    m_watcher = new QFutureWatcher<CompareStep>(this);
+    connect(m_watcher, &QFutureWatcherBase::resultReadyAt, this, &TFoCompare::ShowProgress);
+    connect(m_watcher, &QFutureWatcherBase::finished, this, &TFoCompare::Finished);
     m_progress->setRange(0, 0);
     m_progress->show();
     m_cancel->show();
     m_status->setText(QStringLiteral("Comparing..."));
     UpdateButtons();
-    m_worker->start(QThread::LowPriority);
+    m_watcher->setFuture(QtConcurrent::run([files = std::move(files)](QPromise<CompareStep>& promise) {
+        // Below the window's thread, so the window answers at once while the orders are checked.
+        QThread::currentThread()->setPriority(QThread::LowPriority);
+        ComparisonRun run;
+        run.progress = [&promise](std::size_t done, std::size_t total) {
+            promise.addResult(CompareStep{done, total, std::nullopt});
+        };
+        run.cancelled = [&promise] { return promise.isCanceled(); };
+        promise.addResult(CompareStep{0, 0, CompareCatalogues(files, run)});
+        QThread::currentThread()->setPriority(QThread::NormalPriority);
+    }));
 }
 
-void TFoCompare::ShowProgress() {
-    if (!m_worker || sender() != m_worker)
+void TFoCompare::ShowProgress(int resultIndex) {
+    if (!m_watcher || sender() != m_watcher)
         return;
-    const auto [done, total] = m_worker->progress();
-    if (total == 0)
+    CompareStep step = m_watcher->resultAt(resultIndex);
+    if (step.outcome) {
+        m_outcome = std::move(step.outcome);
         return;
-    m_progress->setRange(0, static_cast<int>(total));
-    m_progress->setValue(static_cast<int>(done));
-    m_status->setText(QStringLiteral("Rechecking saved orders: %1 of %2...").arg(done).arg(total));
+    }
+    if (step.total == 0)
+        return;
+    m_progress->setRange(0, static_cast<int>(step.total));
+    m_progress->setValue(static_cast<int>(step.done));
+    m_status->setText(QStringLiteral("Rechecking the saved orders under both catalogues..."));
 }
 
 void TFoCompare::BtnCancelClick() {
-    if (!m_worker)
+    if (!m_watcher)
         return;
-    // The window answers at once; the thread stops after the order it is checking and goes.
-    CompareWorker* worker = m_worker;
-    m_worker = nullptr;
-    disconnect(worker, nullptr, this, nullptr);
-    worker->cancel();
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    if (worker->isFinished())
-        worker->deleteLater();
+    // The window answers at once; the comparison stops after the files it is reading.
+    m_watcher->disconnect(this);
+    m_watcher->future().cancel();
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
+    m_outcome.reset();
     Idle();
     m_status->setText(QStringLiteral("Cancelled."));
     emit compareEnded();
 }
 
-void TFoCompare::WorkerFinished() {
-    CompareWorker* worker = m_worker;
-    if (!worker || sender() != worker)
+void TFoCompare::Finished() {
+    if (!m_watcher || sender() != m_watcher)
         return;
-    Result<CatalogueComparison> result = worker->TakeResult();
-    m_worker = nullptr;
-    worker->deleteLater();
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
     Idle();
-    if (!result) {
+    std::optional<Result<CatalogueComparison>> outcome = std::move(m_outcome);
+    m_outcome.reset();
+    if (!outcome || !*outcome) {
+        const std::string reason = outcome ? (*outcome).error().message : "The comparison did not end.";
         m_comparison.reset();
         m_html.clear();
         m_report->clear();
-        m_status->setText(ToQ(result.error().message));
-        m_presenter.Show(Message::Error(result.error().message), this);
+        m_status->setText(ToQ(reason));
+        m_presenter.Show(Message::Error(reason), this);
     } else {
+        CatalogueComparison& result = **outcome;
         if (!m_pricesNote.empty())
-            result->notes.insert(result->notes.begin(), m_pricesNote);
-        m_html = ComparisonHtml(*result);
+            result.notes.insert(result.notes.begin(), m_pricesNote);
+        m_html = ComparisonHtml(result);
         m_report->setHtml(ToQ(m_html));
-        QString status = ToQ(result->Summary());
-        if (!result->badPrices.empty())
-            status += QStringLiteral("\n") + ToQ(result->badPrices.front());
+        QString status = ToQ(result.Summary());
+        if (!result.badPrices.empty())
+            status += QStringLiteral("\n") + ToQ(result.badPrices.front());
         m_status->setText(status);
-        m_comparison = std::move(*result);
+        m_comparison = std::move(result);
     }
     UpdateButtons();
     emit compareEnded();

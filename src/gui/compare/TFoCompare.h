@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -7,7 +8,6 @@
 
 #include "core/session/CatalogueComparison.h"
 
-class CompareWorker;
 class MessagePresenter;
 class QGridLayout;
 class QLabel;
@@ -18,6 +18,14 @@ class QTextBrowser;
 namespace kb {
 class Configurator;
 }
+
+// What a comparison running off the window's thread reports: how far the rechecks are, and
+// with the last report the outcome.
+struct CompareStep {
+    std::size_t done = 0;
+    std::size_t total = 0;
+    std::optional<kb::Result<kb::CatalogueComparison>> outcome;
+};
 
 // "Compare Catalogues": what a new catalogue release changes against another (by default the
 // one the program runs on), and which saved orders of a folder it touches; the report shown
@@ -37,7 +45,7 @@ class TFoCompare : public QWidget {
     void setCatalogueChooser(Chooser chooser) { m_chooseCatalogue = std::move(chooser); }
 
     void setFiles(const QString& oldCatalogue, const QString& newCatalogue, const QString& orders);
-    bool running() const { return m_worker != nullptr; }
+    bool running() const { return m_watcher != nullptr; }
     // The last finished comparison, if any.
     const std::optional<kb::CatalogueComparison>& comparison() const { return m_comparison; }
 
@@ -56,8 +64,8 @@ class TFoCompare : public QWidget {
   private:
     QLineEdit* FileRow(QGridLayout* grid, const char* name, const QString& caption, const QString& hint,
                        const char* browseName, bool folder);
-    void ShowProgress();
-    void WorkerFinished();
+    void ShowProgress(int resultIndex);
+    void Finished();
     void Idle();
     void UpdateButtons();
 
@@ -77,8 +85,9 @@ class TFoCompare : public QWidget {
     QPushButton* m_saveHtml = nullptr;
     QPushButton* m_copy = nullptr;
 
-    CompareWorker* m_worker = nullptr; // the running comparison, if any
-    std::string m_pricesNote;          // why prices were not compared
+    QFutureWatcher<CompareStep>* m_watcher = nullptr; // the running comparison, if any
+    std::optional<kb::Result<kb::CatalogueComparison>> m_outcome;
+    std::string m_pricesNote; // why prices were not compared
     std::optional<kb::CatalogueComparison> m_comparison;
     std::string m_html;
 };
