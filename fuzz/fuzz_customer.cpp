@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckOrderList(*build, c.customer());
     }
 
-    const auto saveFailure = c.WriteCustomerFile();
+    const auto saveFailure = c.SaveToCustomerFile();
     Require(!saveFailure, "saving the customer file failed");
     const Result<CustomerRecord> saved = ReadCustomerFile(path);
     Require(saved.has_value(), "the saved customer file is reported unreadable");

@@ -26,7 +26,9 @@ int main(int argc, char** argv) {
     Application app(argc, argv, presenter);
     std::unique_ptr<TForm1> form;
     try {
-        QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+        // The window class is the application name: without the title's trailing blank, so
+        // that the desktop entry's StartupWMClass can name it.
+        QApplication::setApplicationName(QLatin1String(kApplicationTitle).trimmed());
         // Lets the desktop match the windows with the menu entry (and its icon).
         QGuiApplication::setDesktopFileName(QStringLiteral("vk72-configurator"));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));

@@ -64,11 +64,17 @@ constexpr const char* kUsage =
     "in X1 to X10 entry 0 is the empty slot; PCI takes 0 or 1.\n"
     "\n"
     "The catalogue and the price file are only read, never written.\n"
-    "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
-    "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
-    "with a fault, a saved order that is not valid), 64 wrong usage.\n"
-    "diff: 0 nothing differs, 4 something does, 1 a catalogue, price file or orders folder that\n"
-    "cannot be read (or a report that cannot be written), 3 a price that is not a number.\n";
+    "\n"
+    "Exit codes:\n"
+    "  0   success\n"
+    "  1   the catalogue, or the customer file of orderlist, is missing or unreadable\n"
+    "  3   a price is not a number\n"
+    "  4   the command failed: lint errors, a code that does not reproduce, a configuration\n"
+    "      with a fault, a saved order that is not valid\n"
+    "  64  wrong usage\n"
+    "diff ends with 0 when nothing differs, 4 when something does, 1 when a catalogue, price file\n"
+    "or orders folder cannot be read (or the report cannot be written), 3 when a price is not a\n"
+    "number.\n";
 
 struct UsageError {
     std::string text;

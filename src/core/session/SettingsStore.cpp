@@ -5,8 +5,10 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "core/catalogue/Catalogue.h"
 #include "core/platform/TIniFile.h"
@@ -48,12 +50,38 @@ std::string UserSettingsPath(const char* xdgConfigHome, const char* home) {
 }
 
 std::string UserSettingsPath() {
-    return UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const char* home = std::getenv("HOME");
+    // Started without HOME (env -i, a service): the account's own home folder, so that an
+    // installed copy still has a per-user file and never falls back to its catalogue.
+    std::string accountHome;
+    if (!Absolute(home)) {
+        std::vector<char> buffer(16384);
+        passwd entry{};
+        passwd* found = nullptr;
+        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr && Absolute(found->pw_dir)) {
+            accountHome = found->pw_dir;
+            home = accountHome.c_str();
+        }
+    }
+    return UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), home);
+}
+
+// The package puts the catalogue into PREFIX/lib/vk72-configurator (also below another root:
+// a chroot, an image being built); /usr and /opt hold nothing a user's own copy would.
+bool SettingsStore::InstalledCopy(const std::string& cataloguePath) {
+    std::error_code ec;
+    fs::path real = fs::weakly_canonical(fs::absolute(cataloguePath, ec), ec);
+    if (ec)
+        real = fs::path(cataloguePath).lexically_normal();
+    const std::string folder = real.parent_path().string();
+    return folder.starts_with("/usr/") || folder.starts_with("/opt/") ||
+           folder.ends_with("/lib/vk72-configurator");
 }
 
 SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile)
     : m_cataloguePath(std::move(cataloguePath)), m_userFile(std::move(userFile)) {
-    m_perUser = !m_userFile.empty() && !CanReplace(m_cataloguePath);
+    m_perUser = !m_userFile.empty() && (InstalledCopy(m_cataloguePath) || !CanReplace(m_cataloguePath));
 }
 
 SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile, bool perUser)
