@@ -22,7 +22,7 @@ th{background:#e7edf4}
 table.files th{width:9em}
 table.files code{word-break:break-all}
 table.summary{width:auto;min-width:50%}
-.key,td code{white-space:nowrap}
+.key{white-space:nowrap}
 .num{text-align:right;font-variant-numeric:tabular-nums}
 td.num{white-space:nowrap}
 tr.removed td{background:#fde7e7}
