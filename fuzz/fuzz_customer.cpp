@@ -98,14 +98,14 @@ void CheckOrderList(const OrderList& list, const CustomerRecord& customer) {
         Require(found, "a customer text is missing from the order list");
     }
 
-    const RtfReadResult copy = ReadRtf(list.rtf);
-    Require(copy.ok, "the order list's RTF copy is not read");
-    Require(copy.document.paragraphs.size() == list.rows.size(), "the RTF copy has another number of rows");
+    const Result<RtfDocument> copy = ReadRtf(list.rtf);
+    Require(copy.has_value(), "the order list's RTF copy is not read");
+    Require(copy->paragraphs.size() == list.rows.size(), "the RTF copy has another number of rows");
     for (std::size_t r = 0; r < list.rows.size(); ++r) {
         std::string expected;
         for (const std::string& cell : list.rows[r])
             expected += Printable(cell) + '\t';
-        Require(copy.document.Text(copy.document.paragraphs[r]) == expected, "a row of the RTF copy differs");
+        Require(copy->Text(copy->paragraphs[r]) == expected, "a row of the RTF copy differs");
     }
 }
 

@@ -11,6 +11,7 @@
 #include "core/config/RuleHints.h"
 #include "core/customer/Recheck.h"
 #include "core/idcode/IDCode.h"
+#include "core/platform/Numbers.h"
 #include "core/platform/Paths.h"
 #include "core/platform/SafeFile.h"
 #include "core/platform/TIniFile.h"
@@ -92,9 +93,10 @@ Assignment ParseAssignment(const std::string& text, const Configurator& configur
         throw UsageError{"expected NAME=INDEX, got \"" + text + "\""};
     const std::string name = text.substr(0, equals);
     const std::string value = text.substr(equals + 1);
-    int index = 0;
-    if (!TIniFile::ParseInteger(value, index) || value.find_first_of("xX") != std::string::npos)
+    const std::optional<int> parsed = numbers::ParseInteger(value);
+    if (!parsed || value.find_first_of("xX") != std::string::npos)
         throw UsageError{"\"" + value + "\" is not an index in \"" + text + "\""};
+    const int index = *parsed;
     Assignment assignment;
     assignment.index = index;
     if (name == "PCI") {

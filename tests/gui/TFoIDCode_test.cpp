@@ -76,8 +76,6 @@ class TFoIDCodeTest : public QObject {
 void TFoIDCodeTest::windowHasItsControls() {
     SampleWindows w;
     QDialog& dialog = *FoIDCode;
-    // Built as at the first opening, to be looked at without showing the window.
-    FoIDCode->ensureControls();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("ID-Code"));
     QCOMPARE(dialog.minimumSize(), QSize(464, 224));
     QCOMPARE(dialog.maximumSize(), QSize(464, 224));

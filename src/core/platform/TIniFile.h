@@ -59,9 +59,6 @@ class TIniFile {
     Result<void> WriteStrings(std::string_view section,
                               const std::vector<std::pair<std::string, std::string>>& values);
 
-    // Parses an integer the way ReadInteger does; false when the text is not one.
-    static bool ParseInteger(std::string_view text, int& value);
-
     // A slot of the hash tables over section and key names: 1 + the name's position in its
     // list (0 for a free slot) and the name's hash.
     struct Slot {

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "core/catalogue/Catalogue.h"
+#include "core/platform/Numbers.h"
 #include "core/platform/TIniFile.h"
 
 namespace kb {
@@ -107,13 +109,14 @@ std::optional<Message> SettingsStore::Overlay(StoredSettings& settings, bool pri
     std::string bad;
     for (const char* key : kSettingKeys) {
         const std::string text = user.ReadString(kGeneral, key, "");
-        int value = 0;
         if (text.empty())
             continue;
-        if (!TIniFile::ParseInteger(text, value)) {
+        const std::optional<int> parsed = numbers::ParseInteger(text);
+        if (!parsed) {
             bad += std::string(bad.empty() ? "" : ", ") + key + "=" + text;
             continue;
         }
+        const int value = *parsed;
         if (std::strcmp(key, "ShowPrices") == 0)
             settings.showPrices = pricesPresent && value != 0;
         else if (std::strcmp(key, "UseStdConfig") == 0)
@@ -130,32 +133,30 @@ std::optional<Message> SettingsStore::Overlay(StoredSettings& settings, bool pri
 bool SettingsStore::ReadBool(const char* key, bool def) const {
     if (m_perUser) {
         const TIniFile user(m_userFile);
-        int value = 0;
-        if (user.Readable() && TIniFile::ParseInteger(user.ReadString(kGeneral, key, ""), value))
-            return value != 0;
+        if (user.Readable()) {
+            if (const std::optional<int> value = numbers::ParseInteger(user.ReadString(kGeneral, key, "")))
+                return *value != 0;
+        }
     }
     return TIniFile(m_cataloguePath).ReadBool(kGeneral, key, def);
 }
 
-bool SettingsStore::PrepareUserFolder(std::string* error) const {
+Result<void> SettingsStore::PrepareUserFolder() const {
     // Settings are private to their user, as the base directory rules ask of new folders.
     const fs::path folder = fs::path(m_userFile).parent_path();
     std::error_code ec;
     if (fs::is_directory(folder, ec))
-        return true;
+        return {};
     fs::path made;
     for (const auto& part : folder) {
         made /= part;
         if (fs::is_directory(made, ec))
             continue;
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
-            if (error)
-                *error = "Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
-                         m_userFile + "\": " + std::strerror(errno);
-            return false;
-        }
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
+            return Error{"Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
+                         m_userFile + "\": " + std::strerror(errno)};
     }
-    return true;
+    return {};
 }
 
 Result<void> SettingsStore::WriteBool(const char* key, bool value) {
@@ -163,9 +164,10 @@ Result<void> SettingsStore::WriteBool(const char* key, bool value) {
 }
 
 Result<void> SettingsStore::WriteInteger(const char* key, int value) {
-    std::string error;
-    if (m_perUser && !PrepareUserFolder(&error))
-        return Error{error};
+    if (m_perUser) {
+        if (Result<void> prepared = PrepareUserFolder(); !prepared)
+            return prepared;
+    }
     TIniFile file(target());
     return file.WriteInteger(kGeneral, key, value);
 }

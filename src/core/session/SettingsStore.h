@@ -54,7 +54,7 @@ class SettingsStore {
     Result<void> WriteInteger(const char* key, int value);
 
   private:
-    bool PrepareUserFolder(std::string* error) const;
+    Result<void> PrepareUserFolder() const;
 
     std::string m_cataloguePath;
     std::string m_userFile;
