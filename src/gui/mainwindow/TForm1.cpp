@@ -16,11 +16,13 @@
 #include <cstdio>
 
 #include "core/config/ConfigurationCheck.h"
+#include "core/platform/Paths.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
 #include "gui/compare/TFoCompare.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
+#include "gui/mainwindow/RecentOrdersMenu.h"
 #include "gui/orderlist/TFoOrderlist.h"
 #include "gui/recheck/TFoRecheck.h"
 #include "gui/widgets/FileDialogs.h"
@@ -28,6 +30,7 @@
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/RadioGroup.h"
 #include "gui/widgets/RuleMarks.h"
+#include "gui/widgets/ShortcutsFirst.h"
 #include "gui/widgets/StatusCircle.h"
 
 using namespace kb;
@@ -69,9 +72,11 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
       m_aboutBox([this] { return new TAboutBox(&m_core, this); }),
       m_customer([this] { return new TFoCustomer(m_core, m_presenter, this); }),
       m_idCode([this] { return new TFoIDCode(m_core, m_presenter, this); }),
-      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }),
-      m_recheck([this] { return new TFoRecheck(m_core, m_presenter, this); }),
-      m_compare([this] { return new TFoCompare(m_core, m_presenter, this); }) {
+      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }), m_recheck([this] {
+          auto* recheck = new TFoRecheck(m_core, m_presenter, this);
+          recheck->setSettingsFile(m_files.userSettings);
+          return recheck;
+      }) {
     Q_INIT_RESOURCE(kitbuilder);
     setObjectName(QStringLiteral("Form1"));
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -95,6 +100,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     if (!m_started)
         return;
     ConnectControls();
+    ConnectKeysAndRecentOrders();
 }
 
 QFont TForm1::WindowFont(QFont font) {
@@ -172,6 +178,29 @@ void TForm1::ConnectControls() {
     connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
     connect(a.CompareCatalogues1, &QAction::triggered, this, &TForm1::CompareCatalogues1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
+}
+
+void TForm1::ConnectKeysAndRecentOrders() {
+    // A typed language is already a step of the window's undo: Ctrl+Z in the language box
+    // takes that step back rather than the box's own text undo.
+    auto* keys = new ShortcutsFirst(this, this);
+    keys->watch(m_controls.OSLanguage);
+    keys->watch(m_controls.OSLanguage->lineEdit());
+    keys->replaceEditMenu(m_controls.OSLanguage->lineEdit(), m_actions.EditUndo, m_actions.EditRedo);
+
+    m_recent =
+        new RecentOrdersMenu(m_actions.File1, m_actions.ExitSeparator, m_files.userSettings, m_presenter,
+                             this, [this](const std::string& path) { OpenCustomerFile(PathToQ(path)); });
+}
+
+void TForm1::NoteCustomerFile(bool saved) {
+    // Opened or saved: a file that is there. A name given to an order not yet written (a new
+    // customer file, the order list's neighbour) waits until it is.
+    const std::string& file = m_core.customerFile();
+    if (!m_recent || file.empty() || (file == m_notedFile && !saved) || !paths::Exists(file))
+        return;
+    m_notedFile = file;
+    m_recent->Note(file);
 }
 
 RadioGroup* TForm1::RadioOf(Group group) const {
@@ -280,6 +309,7 @@ void TForm1::RefreshFromCore() {
     a.EditUndo->setEnabled(m_core.CanUndo());
     a.EditRedo->setEnabled(m_core.CanRedo());
     UpdateWindowTitle();
+    NoteCustomerFile(false);
     m_marks->Schedule();
 }
 
@@ -341,6 +371,8 @@ void TForm1::FileSaveExecute() {
     std::optional<Message> failure;
     if (!path.empty())
         failure = m_core.WriteCustomerFileTo(path);
+    if (!path.empty() && !failure)
+        NoteCustomerFile(true);
     ShowMessage(failure);
 }
 
@@ -379,6 +411,10 @@ void TForm1::CheckSavedOrders1Click() {
 
 void TForm1::CompareCatalogues1Click() {
     m_compare->Open();
+}
+
+TFoCompare* TForm1::MakeCompareWindow() {
+    return new TFoCompare(m_core, m_presenter, this);
 }
 
 void TForm1::BtnCustomerClick() {

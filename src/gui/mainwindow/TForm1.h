@@ -15,6 +15,7 @@
 class MessagePresenter;
 class QComboBox;
 class QDialog;
+class RecentOrdersMenu;
 class RuleMarks;
 class TAboutBox;
 class TFoCustomer;
@@ -58,6 +59,8 @@ class TForm1 : public QMainWindow {
     TNewVersionBox* NewVersionBox() { return m_newVersionBox.get(); }
     TFoRecheck* FoRecheck() { return m_recheck.get(); }
     TFoCompare* FoCompare() { return m_compare.get(); }
+    // The File menu's recently used orders.
+    RecentOrdersMenu* RecentOrders() const { return m_recent; }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
     // How the secondary windows are shown; exec() unless a test replaces it.
@@ -111,6 +114,7 @@ class TForm1 : public QMainWindow {
     void EnterIDCode1Click();
     void CheckSavedOrders1Click();
     void CompareCatalogues1Click();
+    TFoCompare* MakeCompareWindow();
     void BtnCustomerClick();
     void BtnShowOrderlistClick();
 
@@ -120,6 +124,10 @@ class TForm1 : public QMainWindow {
   private:
     void FormCreate();
     void ConnectControls();
+    void ConnectKeysAndRecentOrders();
+    // Puts the current customer file first among the recently used orders when it was just
+    // opened or saved.
+    void NoteCustomerFile(bool saved);
     void FillFromCore();
     void Select(kb::Group group, int index);
     void LanguageClick(int language);
@@ -147,6 +155,8 @@ class TForm1 : public QMainWindow {
     LateWindow<TFoIDCode> m_idCode;
     LateWindow<TNewVersionBox> m_newVersionBox;
     LateWindow<TFoRecheck> m_recheck;
-    LateWindow<TFoCompare> m_compare;
+    LateWindow<TFoCompare> m_compare{[this] { return MakeCompareWindow(); }};
     RuleMarks* m_marks = nullptr;
+    RecentOrdersMenu* m_recent = nullptr;
+    std::string m_notedFile;
 };
