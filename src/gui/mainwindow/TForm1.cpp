@@ -32,6 +32,7 @@
 #include "gui/widgets/RuleMarks.h"
 #include "gui/widgets/ShortcutsFirst.h"
 #include "gui/widgets/StatusCircle.h"
+#include "gui/widgets/SummaryBox.h"
 
 using namespace kb;
 
@@ -129,6 +130,7 @@ void TForm1::FormCreate() {
         return;
     }
     FillFromCore();
+    m_controls.SetTabOrder();
     // From here on every command of the core that changes its state shows in the window.
     m_core.SetChangeListener([this] { RefreshFromCore(); });
     const std::vector<Message> messages = m_core.StartUp();
@@ -293,6 +295,7 @@ void TForm1::RefreshFromCore() {
     c.PriceBox->setTitle(ToQ(m_core.priceBoxCaption()));
     c.LaPrice->setText(ToQ(m_core.priceText()));
     c.LaCurrency->setText(ToQ(m_core.currencyText()));
+    m_controls.UpdateSummaries();
 
     const Form1Actions& a = m_actions;
     {
