@@ -59,6 +59,11 @@ class TIniFile {
     Result<void> WriteStrings(std::string_view section,
                               const std::vector<std::pair<std::string, std::string>>& values);
 
+    // The text of a new file holding the sections in the order given, each key written by
+    // WriteString's rules, lines ending in LF. Fails on a name WriteString refuses.
+    using Values = std::vector<std::pair<std::string, std::string>>;
+    static Result<std::string> Compose(const std::vector<std::pair<std::string, Values>>& sections);
+
     // Parses an integer the way ReadInteger does; false when the text is not one.
     static bool ParseInteger(std::string_view text, int& value);
 

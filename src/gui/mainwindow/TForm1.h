@@ -11,6 +11,8 @@
 #include "gui/mainwindow/Form1Actions.h"
 #include "gui/mainwindow/Form1Controls.h"
 
+class DraftBar;
+class DraftSession;
 class MessagePresenter;
 class QComboBox;
 class QDialog;
@@ -32,6 +34,8 @@ class TForm1 : public QMainWindow {
         std::string prices;
         // Where the settings go when the catalogue cannot be written; empty: nowhere else.
         std::string userSettings = {};
+        // The folder of drafts of unsaved orders; empty: none are kept or offered.
+        std::string drafts = {};
     };
     // Ends the process with the exit code of a fatal start-up.
     using ExitFunction = std::function<void(int)>;
@@ -58,6 +62,9 @@ class TForm1 : public QMainWindow {
     TFoRecheck* FoRecheck() const { return m_recheck; }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
+    // The kept drafts of unsaved orders: this window's own and the offer of ended ones.
+    DraftSession* Drafts() const { return m_drafts; }
+    DraftBar* DraftOffer() const { return m_draftBar; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -113,6 +120,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void FormCreate();
@@ -125,6 +133,7 @@ class TForm1 : public QMainWindow {
     void ShowMessages(const std::vector<kb::Message>& messages);
     void ShowPendingWarning();
     void ShowModal(QDialog* dialog);
+    void FitToDraftBar();
     RadioGroup* RadioOf(kb::Group group) const;
     QComboBox* ListOf(kb::Group group) const;
 
@@ -145,4 +154,6 @@ class TForm1 : public QMainWindow {
     TNewVersionBox* m_newVersionBox = nullptr;
     TFoRecheck* m_recheck = nullptr;
     RuleMarks* m_marks = nullptr;
+    DraftBar* m_draftBar = nullptr;
+    DraftSession* m_drafts = nullptr;
 };
