@@ -62,7 +62,8 @@ int main(int argc, char** argv) {
     const fs::path folder = fs::temp_directory_path() / ("kitbuilder-drafts-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     for (const char* name : {"KITBUILDER.INI", "KITBUILDER.PRS"})
-        fs::copy_file(fs::path(KITBUILDER_DATA_DIR) / name, folder / name, fs::copy_options::overwrite_existing);
+        fs::copy_file(fs::path(KITBUILDER_DATA_DIR) / name, folder / name,
+                      fs::copy_options::overwrite_existing);
     const std::string ini = (folder / "KITBUILDER.INI").string();
     const std::string prs = (folder / "KITBUILDER.PRS").string();
 
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     {
         TForm1 off({ini, prs}, presenter, [&](int code) { exitCode = code; });
-        TForm1 on({ini, prs, {}, (folder / "drafts").string()}, presenter, [&](int code) { exitCode = code; });
+        TForm1 on({ini, prs, {}, (folder / "drafts").string()}, presenter,
+                  [&](int code) { exitCode = code; });
         if (!off.started() || !on.started()) {
             std::fprintf(stderr, "the sample catalogue did not load (%d)\n", exitCode);
             return 1;
@@ -106,14 +108,17 @@ int main(int argc, char** argv) {
         const bool written = fs::exists(on.Drafts()->keeper().path());
 
         const double difference = Median(withDrafts) - Median(without);
-        std::printf("Drafts in the main window, sample catalogue, %d changes each (%.1f s):\n", kRounds, seconds);
-        std::printf("  change without drafts   median %8.1f us   max %8.1f us\n", Median(without), Max(without));
+        std::printf("Drafts in the main window, sample catalogue, %d changes each (%.1f s):\n", kRounds,
+                    seconds);
+        std::printf("  change without drafts   median %8.1f us   max %8.1f us\n", Median(without),
+                    Max(without));
         std::printf("  change with drafts      median %8.1f us   max %8.1f us\n", Median(withDrafts),
                     Max(withDrafts));
         std::printf("  difference of medians          %8.1f us   target < %.0f us   %s\n", difference,
                     kTargetMicroseconds, difference < kTargetMicroseconds ? "met" : "MISSED");
-        std::printf("  draft composed at the timer     median %8.1f us   max %8.1f us (at most once a second)\n",
-                    Median(compose), Max(compose));
+        std::printf(
+            "  draft composed at the timer     median %8.1f us   max %8.1f us (at most once a second)\n",
+            Median(compose), Max(compose));
         std::printf("  draft on disk after the changes: %s\n", written ? "yes" : "NO");
     }
     fs::remove_all(folder);

@@ -28,10 +28,11 @@ class DraftBarTest : public QObject {
 
   private:
     std::unique_ptr<TForm1> Open(const std::string& drafts) {
-        auto form = std::make_unique<TForm1>(
-            TForm1::DataFiles{m_dir.write("KITBUILDER.INI", kSmallCatalogue),
-                              m_dir.write("KITBUILDER.PRS", kSmallPrices), {}, drafts},
-            m_presenter, [](int code) { qFatal("exit %d", code); });
+        auto form = std::make_unique<TForm1>(TForm1::DataFiles{m_dir.write("KITBUILDER.INI", kSmallCatalogue),
+                                                               m_dir.write("KITBUILDER.PRS", kSmallPrices),
+                                                               {},
+                                                               drafts},
+                                             m_presenter, [](int code) { qFatal("exit %d", code); });
         form->show();
         return form;
     }
@@ -70,20 +71,23 @@ void DraftBarTest::offersKeptDraftsAndRestoresOrDiscardsThem() {
     QCOMPARE(bar->lineCount(), 2);
     QVERIFY(ClientHeight(*form) > 602);
     const QList<QLabel*> texts = bar->findChildren<QLabel*>(QStringLiteral("DraftText"));
-    QCOMPARE(texts.at(0)->text(), QStringLiteral("A kept draft cannot be read: \"") + m_dir.file("offered").c_str() +
-                                      QStringLiteral("/draft-1-1.CST\" is not a draft of an order (its section "
-                                                     "[Draft] names no process)"));
-    QCOMPARE(texts.at(1)->text(), QStringLiteral("An order that was not saved was kept when the program ended "
-                                                 "unexpectedly: ACME / Ann, 2024-05-06 07:08, acme.CST"));
+    QCOMPARE(texts.at(0)->text(), QString::fromStdString("A kept draft cannot be read: \"" + folder +
+                                                         "/draft-1-1.CST\" is not a draft of an order (its "
+                                                         "section [Draft] names no process)"));
+    QCOMPARE(texts.at(1)->text(),
+             QStringLiteral("An order that was not saved was kept when the program ended "
+                            "unexpectedly: ACME / Ann, 2024-05-06 07:08, acme.CST"));
     // The unreadable draft can only be discarded.
     QCOMPARE(bar->findChildren<QPushButton*>(QStringLiteral("DraftRestore")).size(), 1);
 
     bar->findChild<QPushButton*>(QStringLiteral("DraftRestore"))->click();
-    QCOMPARE(form->windowTitle(), QStringLiteral("VK72 Configuration Tool 2.0 [Customer: Ann] [File: acme.CST]"));
+    QCOMPARE(form->windowTitle(),
+             QStringLiteral("VK72 Configuration Tool 2.0 [Customer: Ann] [File: acme.CST]"));
     QCOMPARE(form->core().choice(), draft.choice);
     QVERIFY(form->findChild<QAction*>(QStringLiteral("EditUndo"))->isEnabled());
     QVERIFY(!fs::exists(kept));
-    QCOMPARE(ReadDraft(form->Drafts()->keeper().path())->customer[CustomerRecord::Company1], std::string("ACME"));
+    QCOMPARE(ReadDraft(form->Drafts()->keeper().path())->customer[CustomerRecord::Company1],
+             std::string("ACME"));
     QCOMPARE(bar->lineCount(), 1);
 
     bar->findChild<QPushButton*>(QStringLiteral("DraftDiscard"))->click();

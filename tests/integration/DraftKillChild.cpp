@@ -55,8 +55,8 @@ KilledState StateOf(const TForm1& form, bool differs) {
     return state;
 }
 
-const char* const kNames[] = {"Müller GmbH", "ACME", " blanks around ", "\"quoted\"", "Zoë & Co", "日本", "€ 5",
-                              "", "O'Brien", "a=b;c"};
+const char* const kNames[] = {"Müller GmbH", "ACME", " blanks around ", "\"quoted\"", "Zoë & Co", "日本",
+                              "€ 5",         "",     "O'Brien",         "a=b;c"};
 
 struct Driver {
     TForm1& form;
@@ -89,20 +89,21 @@ struct Driver {
     void Act() {
         Configurator& core = form.core();
         const int action = Pick(100);
-        if (action < 55) {
+        if (action < 66) {
             const GroupInfo& info = AllGroups()[static_cast<std::size_t>(Pick(kGroupCount))];
             const int count = core.snapshot()->Count(info.group);
             if (count > 0)
                 core.UserSelect(info.group, Pick(count));
-        } else if (action < 72) {
-            CustomerRecord fields = core.customer();
-            fields.fields[static_cast<std::size_t>(Pick(CustomerRecord::Code))] = kNames[Pick(std::size(kNames))];
-            core.StoreCustomerFields(fields);
-        } else if (action < 77) {
-            form.PCIClick(!core.choice().pciChecked);
         } else if (action < 81) {
+            CustomerRecord fields = core.customer();
+            fields.fields[static_cast<std::size_t>(Pick(CustomerRecord::Code))] =
+                kNames[Pick(std::size(kNames))];
+            core.StoreCustomerFields(fields);
+        } else if (action < 86) {
+            form.PCIClick(!core.choice().pciChecked);
+        } else if (action < 90) {
             form.OSLanguageEdited(QString::fromUtf8(kNames[Pick(std::size(kNames))]));
-        } else if (action < 94) {
+        } else if (action < 97) {
             form.EditUndoExecute();
         } else {
             const int before = presenter.shown;
@@ -134,7 +135,8 @@ TForm1::DataFiles Files(const std::string& dataDir) {
     return {dataDir + "/KITBUILDER.INI", dataDir + "/KITBUILDER.PRS", {}, DraftsFolder()};
 }
 
-int Run(unsigned seed, const std::string& dataDir, const std::string& logPath, const std::string& customerFile) {
+int Run(unsigned seed, const std::string& dataDir, const std::string& logPath,
+        const std::string& customerFile) {
     CountingPresenter presenter;
     TForm1 form(Files(dataDir), presenter, [](int code) { std::exit(100 + code); });
     form.show();
@@ -155,9 +157,10 @@ int Restore(const std::string& dataDir) {
     TForm1 form(Files(dataDir), presenter, [](int code) { std::exit(100 + code); });
     form.show();
     for (;;) {
-        QApplication::processEvents();
+        // A restored line goes with the next deferred deletion.
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         auto* restore = form.DraftOffer()->findChild<QPushButton*>(QStringLiteral("DraftRestore"));
-        if (!restore)
+        if (!restore || presenter.shown > 0)
             break;
         const std::string path = FromQ(restore->parentWidget()->property("draftPath").toString());
         restore->click();
@@ -177,6 +180,7 @@ int main(int argc, char** argv) {
         return Run(static_cast<unsigned>(std::stoul(argv[2])), argv[3], argv[4], argc == 6 ? argv[5] : "");
     if (mode == "restore" && argc == 3)
         return Restore(argv[2]);
-    std::fprintf(stderr, "usage: draft_kill_child run SEED DATA_DIR LOG [CUSTOMER_FILE] | restore DATA_DIR\n");
+    std::fprintf(stderr,
+                 "usage: draft_kill_child run SEED DATA_DIR LOG [CUSTOMER_FILE] | restore DATA_DIR\n");
     return 2;
 }

@@ -22,7 +22,8 @@ struct KilledState {
 };
 
 inline double NowMilliseconds() {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 inline std::string EscapeField(const std::string& text) {
@@ -57,15 +58,16 @@ inline std::string FormatChoice(const kb::Choice& choice) {
     std::string text;
     for (const int index : choice.indexes)
         text += std::to_string(index) + ",";
-    return text + (choice.pciChecked ? "P" : "-") + (choice.azoVisible ? "A" : "-") + "|" + choice.typedLanguage;
+    return text + (choice.pciChecked ? "P" : "-") + (choice.azoVisible ? "A" : "-") + "|" +
+           choice.typedLanguage;
 }
 
 inline std::string FormatState(double time, const KilledState& s) {
     std::ostringstream line;
     line.precision(3);
-    line << std::fixed << time << '\t' << (s.differs ? 1 : 0) << '\t' << EscapeField(s.title) << '\t' << s.result
-         << '\t' << EscapeField(s.status) << '\t' << EscapeField(s.price) << '\t' << EscapeField(s.customerFile)
-         << '\t' << EscapeField(FormatChoice(s.choice));
+    line << std::fixed << time << '\t' << (s.differs ? 1 : 0) << '\t' << EscapeField(s.title) << '\t'
+         << s.result << '\t' << EscapeField(s.status) << '\t' << EscapeField(s.price) << '\t'
+         << EscapeField(s.customerFile) << '\t' << EscapeField(FormatChoice(s.choice));
     for (const std::string& field : s.customer.fields)
         line << '\t' << EscapeField(field);
     return line.str();

@@ -18,7 +18,8 @@ namespace kb {
 // names the file and the reason.
 // A file written Private is readable by its owner only (0600), whatever mode it had before.
 enum class FileMode { Keep, Private };
-Result<void> WriteFileSafely(const std::string& path, std::string_view content, FileMode mode = FileMode::Keep);
+Result<void> WriteFileSafely(const std::string& path, std::string_view content,
+                             FileMode mode = FileMode::Keep);
 
 enum class ReadStatus { Ok, Missing, Failed };
 

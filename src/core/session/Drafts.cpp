@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -267,7 +268,8 @@ std::vector<KeptDraft> FindKeptDrafts(const std::string& folder,
             continue;
         const std::string path = entry.path().string();
         Result<Draft> draft = ReadDraft(path);
-        const std::optional<DraftOwner> owner = draft ? std::optional<DraftOwner>(draft->owner) : OwnerFromName(name);
+        const std::optional<DraftOwner> owner =
+            draft ? std::optional<DraftOwner>(draft->owner) : OwnerFromName(name);
         if (owner && running(*owner))
             continue;
         if (draft)
@@ -275,8 +277,20 @@ std::vector<KeptDraft> FindKeptDrafts(const std::string& folder,
         else
             kept.push_back({path, std::nullopt, draft.error().message});
     }
-    std::sort(kept.begin(), kept.end(), [](const KeptDraft& a, const KeptDraft& b) { return a.path < b.path; });
+    std::sort(kept.begin(), kept.end(),
+              [](const KeptDraft& a, const KeptDraft& b) { return a.path < b.path; });
     return kept;
+}
+
+void RemoveStaleTemporaries(const std::string& folder) {
+    std::error_code ec;
+    const auto before = fs::file_time_type::clock::now() - std::chrono::minutes(1);
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".kb") && name.ends_with(".tmp") && entry.is_regular_file(ec) &&
+            entry.last_write_time(ec) < before)
+            fs::remove(entry.path(), ec);
+    }
 }
 
 DraftRestore PrepareRestore(const Draft& draft, const Configurator& configurator) {
@@ -318,13 +332,14 @@ std::string DraftOfferText(const KeptDraft& kept, const Configurator& configurat
         MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(), configurator.cataloguePath());
     const RecheckedOrder order = RecheckCustomerFile(kept.path, basis);
     if (order.verdict == RecheckVerdict::Unreadable)
-        return text + ". The catalogue has changed since, and the draft holds no ID code: Restore brings back "
-                      "the customer data only.";
+        return text +
+               ". The catalogue has changed since, and the draft holds no ID code: Restore brings back "
+               "the customer data only.";
     text += ". The catalogue has changed since; restored by its ID code the order is ";
     text += VerdictName(order.verdict);
     if (!order.statusText.empty())
         text += ": " + order.statusText;
-    return text + ".";
+    return text.ends_with('.') ? text : text + ".";
 }
 
 DraftKeeper::DraftKeeper(std::string folder, DraftOwner self)

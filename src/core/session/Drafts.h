@@ -81,6 +81,10 @@ struct KeptDraft {
 std::vector<KeptDraft> FindKeptDrafts(const std::string& folder,
                                       const std::function<bool(const DraftOwner&)>& running = IsRunning);
 
+// Removes what writes cut short by a kill left in the folder (the safe write's temporary
+// files) once they are older than any write in progress can be.
+void RemoveStaleTemporaries(const std::string& folder);
+
 // What Restore applies: on the catalogue the draft was kept with, its whole choice; on a
 // changed one, its code as File Open applies it, from the start-up state.
 struct DraftRestore {

@@ -45,7 +45,8 @@ DraftBar::DraftBar(QWidget* parent) : QFrame(parent) {
 }
 
 void DraftBar::SetLines(const std::vector<Line>& lines) {
-    for (QWidget* row : m_lines->findChildren<QWidget*>(QStringLiteral("DraftLine"), Qt::FindDirectChildrenOnly))
+    for (QWidget* row :
+         m_lines->findChildren<QWidget*>(QStringLiteral("DraftLine"), Qt::FindDirectChildrenOnly))
         delete row;
     for (const Line& line : lines)
         AddLine(line);
@@ -60,7 +61,8 @@ void DraftBar::AddLine(const Line& line) {
     layout->setContentsMargins(0, 2, 0, 2);
 
     auto* icon = new QLabel(row);
-    const QStyle::StandardPixmap kind = line.readable ? QStyle::SP_MessageBoxInformation : QStyle::SP_MessageBoxWarning;
+    const QStyle::StandardPixmap kind =
+        line.readable ? QStyle::SP_MessageBoxInformation : QStyle::SP_MessageBoxWarning;
     icon->setPixmap(style()->standardIcon(kind).pixmap(16, 16));
     layout->addWidget(icon, 0, Qt::AlignTop);
 
@@ -82,9 +84,11 @@ void DraftBar::AddLine(const Line& line) {
         return button;
     };
     if (line.readable) {
-        QPushButton* restore = addButton(QStringLiteral("DraftRestore"), QStringLiteral("&Restore"),
-                                         QStringLiteral("Bring this order back as it was kept; it stays unsaved"));
-        connect(restore, &QPushButton::clicked, this, [this, path = line.path] { emit restoreRequested(path); });
+        QPushButton* restore =
+            addButton(QStringLiteral("DraftRestore"), QStringLiteral("&Restore"),
+                      QStringLiteral("Bring this order back as it was kept; it stays unsaved"));
+        connect(restore, &QPushButton::clicked, this,
+                [this, path = line.path] { emit restoreRequested(path); });
     }
     QPushButton* discard = addButton(QStringLiteral("DraftDiscard"), QStringLiteral("&Discard"),
                                      QStringLiteral("Delete this kept draft"));
@@ -93,7 +97,8 @@ void DraftBar::AddLine(const Line& line) {
 }
 
 void DraftBar::RemoveLine(const QString& path) {
-    for (QWidget* row : m_lines->findChildren<QWidget*>(QStringLiteral("DraftLine"), Qt::FindDirectChildrenOnly)) {
+    for (QWidget* row :
+         m_lines->findChildren<QWidget*>(QStringLiteral("DraftLine"), Qt::FindDirectChildrenOnly)) {
         if (row->property(kPathProperty).toString() == path) {
             // Later: the click that asked for it may still be on its way through the button.
             row->hide();

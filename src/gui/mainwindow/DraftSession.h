@@ -21,8 +21,8 @@ class DraftSession : public QObject {
     Q_OBJECT
   public:
     // An empty folder keeps no drafts and offers none.
-    DraftSession(kb::Configurator& core, MessagePresenter& presenter, const std::string& folder, DraftBar* bar,
-                 QWidget* window);
+    DraftSession(kb::Configurator& core, MessagePresenter& presenter, const std::string& folder,
+                 DraftBar* bar, QWidget* window);
     // Waits for the file work under way.
     ~DraftSession() override;
 
