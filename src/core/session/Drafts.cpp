@@ -321,11 +321,13 @@ std::string DraftOfferText(const KeptDraft& kept, const Configurator& configurat
     if (!kept.draft)
         return "A kept draft cannot be read: " + kept.problem;
     const Draft& draft = *kept.draft;
-    std::string text = "An order that was not saved was kept when the program ended unexpectedly: " +
-                       OrDashes(draft.customer[CustomerRecord::Company1]) + " / " +
-                       OrDashes(draft.customer[CustomerRecord::Name1]) + ", " +
-                       OrDashes(draft.time.substr(0, 16)) + ", " +
-                       OrDashes(paths::FileName(draft.customerFile));
+    const std::string& company = draft.customer[CustomerRecord::Company1];
+    const std::string& name = draft.customer[CustomerRecord::Name1];
+    std::string text =
+        "An order that was not saved was kept when the program ended unexpectedly: " +
+        (company.empty() && name.empty() ? "no customer data" : OrDashes(company) + " / " + OrDashes(name)) +
+        ", " + OrDashes(draft.time.substr(0, 16)) + ", " +
+        (draft.customerFile.empty() ? "no customer file" : paths::FileName(draft.customerFile));
     if (draft.catalogueStamp == CatalogueStamp(*configurator.snapshot()))
         return text;
     const RecheckBasis basis =

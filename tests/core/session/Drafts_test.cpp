@@ -194,4 +194,9 @@ TEST(Drafts, RestoreTakesTheWholeChoiceOrOnAChangedCatalogueTheCode) {
         "the order is valid: Selected configuration has no errors.");
     draft.customer[CustomerRecord::Code].clear();
     EXPECT_EQ(PrepareRestore(draft, changed.core).choice, changed.core.choice());
+
+    Draft empty{{}, same.core.choice(), "", CatalogueStamp(*same.core.snapshot()), "2024-05-06 07:08:09", {}};
+    EXPECT_EQ(DraftOfferText({path, empty, {}}, same.core),
+              "An order that was not saved was kept when the program ended unexpectedly: no customer data, "
+              "2024-05-06 07:08, no customer file");
 }
