@@ -202,12 +202,13 @@ void RecheckThousandOrders(benchmark::State& state) {
             << "\nCity=Springfield\nCode=" << codes[i % 3] << "\n";
     }
     for (auto _ : state) {
-        const RecheckBasis basis = MakeRecheckBasis(c.snapshot(), c.startChoice(), c.cataloguePath());
-        const CustomerFileList found = FindCustomerFiles({folder.string()});
+        const RecheckBasis basis =
+            MakeRecheckBasis(c.snapshot(), c.startChoice(), ReadRuleSections(c.cataloguePath()).value());
+        const std::vector<RecheckedOrder> orders = RecheckOrders({folder.string()}, basis);
         std::size_t valid = 0;
-        for (const std::string& file : found.files)
-            valid += RecheckCustomerFile(file, basis).verdict == RecheckVerdict::Valid;
-        if (found.files.size() != kOrders || valid != (kOrders + 2) / 3) {
+        for (const RecheckedOrder& order : orders)
+            valid += order.verdict == RecheckVerdict::Valid;
+        if (orders.size() != kOrders || valid != (kOrders + 2) / 3) {
             state.SkipWithError("the orders were not all found or not checked as written");
             break;
         }

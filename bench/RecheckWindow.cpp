@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -15,7 +16,6 @@
 
 #include "core/session/Configurator.h"
 #include "gui/recheck/RecheckModel.h"
-#include "gui/recheck/RecheckWorker.h"
 #include "gui/recheck/TFoRecheck.h"
 #include "gui/widgets/MessagePresenter.h"
 
@@ -88,10 +88,6 @@ int main(int argc, char** argv) {
     const int rows = window.model()->rowCount();
 
     window.BtnCheckClick();
-    RecheckWorker* worker = nullptr;
-    for (RecheckWorker* candidate : window.findChildren<RecheckWorker*>())
-        if (!candidate->isFinished())
-            worker = candidate;
     QEventLoop settle;
     QTimer::singleShot(200, &settle, &QEventLoop::quit);
     settle.exec();
@@ -100,8 +96,8 @@ int main(int argc, char** argv) {
     cancel.start();
     window.BtnCancelClick();
     const double answerMs = Milliseconds(cancel);
-    if (worker)
-        worker->wait();
+    // The check runs on the global thread pool; it is done when the pool is idle again.
+    QThreadPool::globalInstance()->waitForDone();
     const double threadMs = Milliseconds(cancel);
 
     rusage usage{};

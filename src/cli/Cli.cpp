@@ -315,26 +315,27 @@ class Cli {
                 return kExitFailure;
         }
         if (code) {
-            if (auto failure = configurator.ApplyIDCode(CapitalizeCode(*code))) {
+            // The code as the ID-code dialog takes it, applied as File Open applies a stored one.
+            const Result<std::string> prefixed = NormalizeTypedCode(*code);
+            const auto failure = prefixed ? configurator.ApplyIDCode(*prefixed)
+                                          : std::optional<Message>(Message::Error(prefixed.error().message));
+            if (failure) {
                 m_err << failure->text << '\n';
                 return kExitFailure;
             }
         }
         for (const auto& assignment : assignments)
             Apply(configurator, assignment);
-        if (configurator.CheckConfiguration() != CheckResult::Passed) {
-            m_err << configurator.statusText() << '\n';
+        const Configurator::CheckedOrderList shown = configurator.ShowOrderList();
+        if (shown.message) {
+            m_err << shown.message->text << '\n';
             return kExitFailure;
         }
-        const Result<OrderList> build = configurator.BuildOrderlist();
-        if (!build) {
-            m_err << build.error().message << '\n';
-            return kExitFailure;
-        }
-        m_out << build->PlainText();
+        m_out << shown.list->PlainText();
         if (rtf) {
-            if (const Result<void> written = WriteFileSafely(*rtf, build->rtf); !written) {
-                m_err << written.error().message << '\n';
+            const Result<bool> saved = configurator.SaveOrderList(*rtf);
+            if (!saved || !*saved) {
+                m_err << (saved ? "\"" + *rtf + "\" is not a file name" : saved.error().message) << '\n';
                 return kExitFailure;
             }
         }
@@ -343,17 +344,12 @@ class Cli {
 
     // Every order from the start-up state; the reasons of unreadable files go to the error stream.
     int Recheck(const Configurator& configurator, const std::vector<std::string>& paths) {
-        std::string rulesError;
+        const Result<RuleSections> rules = ReadRuleSections(m_cataloguePath);
+        if (!rules)
+            m_err << "warning: " << rules.error().message << "; the orders are checked without its rules\n";
         const RecheckBasis basis = MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(),
-                                                    m_cataloguePath, &rulesError);
-        if (!rulesError.empty())
-            m_err << "warning: " << rulesError << "; the orders are checked without its rules\n";
-        CustomerFileList found = FindCustomerFiles(paths);
-        std::vector<RecheckedOrder> orders = std::move(found.failures);
-        orders.reserve(orders.size() + found.files.size());
-        for (const std::string& file : found.files)
-            orders.push_back(RecheckCustomerFile(file, basis));
-        SortByFile(orders);
+                                                    rules ? *rules : RuleSections{});
+        const std::vector<RecheckedOrder> orders = RecheckOrders(paths, basis);
         const std::string currency = basis.Currency();
         bool allValid = true;
         for (const RecheckedOrder& order : orders) {

@@ -248,10 +248,10 @@ class Linter {
         base.StartUp(false);
         for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
             if (base.choice()[g] < 0)
-                base.SetRadioIndex(g, 0);
+                base.ChangeControl(Control::Of(g), 0, ChangeBy::Program);
         for (Group g : {Group::HMI, Group::Power, Group::Display, Group::HMICable})
             if (base.choice()[g] < 0)
-                base.SetListIndex(g, 0);
+                base.ChangeControl(Control::Of(g), 0, ChangeBy::Program);
         base.CheckConfiguration();
 
         for (const auto& info : AllGroups()) {
@@ -261,7 +261,7 @@ class Linter {
                 const int key = info.kind == ControlKind::SlotList ? i - 1 : i;
                 Configurator trial = base;
                 if (info.kind == ControlKind::RadioGroup)
-                    trial.SetRadioIndex(info.group, i);
+                    trial.ChangeControl(Control::Of(info.group), i, ChangeBy::Program);
                 else
                     trial.UserSelect(info.group, i);
                 Prove(base, trial, std::string(info.section) + "/" + std::to_string(key),
@@ -271,7 +271,7 @@ class Linter {
         const std::string& card = base.snapshot()->extensionCaption;
         if (!card.empty()) {
             Configurator trial = base;
-            trial.SetPCIChecked(true);
+            trial.ChangeControl(Control::Card(), 1, ChangeBy::Program);
             Prove(base, trial, "Extension/0", card);
         }
     }

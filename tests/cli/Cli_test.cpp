@@ -218,7 +218,7 @@ TEST_F(CliTest, DecodeReportsWhetherTheCodeReproducesItself) {
 
     const CliRun shortCode = RunCli(m_dir, Catalogue() + "decode VK72-1111x");
     EXPECT_EQ(shortCode.exitCode, 4);
-    EXPECT_NE(shortCode.err.find("VK72-1111X"), std::string::npos) << shortCode.err;
+    EXPECT_NE(shortCode.err.find("\"VK72-1111x\" is not an ID code"), std::string::npos) << shortCode.err;
 }
 
 TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {

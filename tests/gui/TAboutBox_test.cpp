@@ -106,7 +106,7 @@ void TAboutBoxTest::versionLine() {
     QCOMPARE(core.LoadCatalogue(ini, prs).result, LoadResult::Loaded);
     QCOMPARE(core.showPricesChecked(), priceFile && showPrices);
 
-    TAboutBox box(&core.catalogue());
+    TAboutBox box(&core);
     box.show();
     QCOMPARE(Find<QLabel>(box, "Version")->text(), expected);
 }
@@ -116,7 +116,7 @@ void TAboutBoxTest::refreshedEachTimeShown() {
     const std::string ini = dir.write("KITBUILDER.INI", CatalogueText("1.0", true));
     Configurator core;
     QCOMPARE(core.LoadCatalogue(ini, dir.file("KITBUILDER.PRS")).result, LoadResult::Loaded);
-    TAboutBox box(&core.catalogue());
+    TAboutBox box(&core);
     box.show();
     QCOMPARE(Find<QLabel>(box, "Version")->text(), QStringLiteral("Version 2.0 / INI 1.0"));
     box.hide();

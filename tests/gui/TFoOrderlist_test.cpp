@@ -180,9 +180,9 @@ void TFoOrderlistTest::windowIsPlacedFromTheList() {
     QCOMPARE(w.results.back(), int(QDialog::Rejected));
 
     // A list that needs more rows makes the table and the window taller.
-    w.core().SetPCIChecked(true);
+    w.core().ChangeControl(Control::Card(), 1, ChangeBy::Program);
     for (int n = 1; n <= 10; ++n)
-        w.core().SetListIndex(Slot(n), 1);
+        w.core().ChangeControl(Control::Of(Slot(n)), 1, ChangeBy::Program);
     const Result<OrderList> longer = w.core().BuildOrderlist();
     QVERIFY(longer.has_value());
     QVERIFY(longer->rows.size() > 37);
@@ -258,7 +258,7 @@ void TFoOrderlistTest::everyCellCanBeRead() {
     QVERIFY(build.has_value());
     std::vector<Part> parts;
     for (int slot = 0; slot < PartTable::kSlots; ++slot)
-        parts.push_back(w.core().catalogue().parts[slot]);
+        parts.push_back(w.core().snapshot()->parts[slot]);
     const auto longest = [&](std::string Part::*field) {
         std::sort(parts.begin(), parts.end(),
                   [&](const Part& a, const Part& b) { return (a.*field).size() > (b.*field).size(); });

@@ -480,14 +480,14 @@ void TForm1Test::programmaticRefreshRunsNoCheck() {
     QCOMPARE(h.core().checkRuns(), runs);
 
     // A list set by the program shows its entry and runs nothing.
-    h.form->core().SetListIndex(Group::X2, 2);
+    h.form->core().ChangeControl(Control::Of(Group::X2), 2, ChangeBy::Program);
     h.form->RefreshFromCore();
     QCOMPARE(h.find<QComboBox>("X2")->currentIndex(), 2);
     QCOMPARE(h.core().checkRuns(), runs);
 
     // A radio group set by the program runs its click handler once, in the core; mirroring
     // the new state into the buttons adds no second run.
-    h.form->core().SetRadioIndex(Group::Housing, 1);
+    h.form->core().ChangeControl(Control::Of(Group::Housing), 1, ChangeBy::Program);
     runs = h.core().checkRuns();
     h.form->RefreshFromCore();
     QCOMPARE(CheckedRadio(h.find<QGroupBox>("Housing")), 1);

@@ -87,7 +87,8 @@ void OpenForOthers(const TempDir& dir) {
     fs::permissions(dir.path(), fs::perms::all, fs::perm_options::replace);
 }
 
-void ExpectSameCatalogue(const Catalogue& actual, const Catalogue& expected, const std::string& name) {
+void ExpectSameCatalogue(const CatalogueSnapshot& actual, const CatalogueSnapshot& expected,
+                         const std::string& name) {
     for (int slot = 0; slot < PartTable::kSlots; ++slot) {
         EXPECT_EQ(actual.parts[slot].orderNumber, expected.parts[slot].orderNumber)
             << name << " slot " << slot;
@@ -96,21 +97,21 @@ void ExpectSameCatalogue(const Catalogue& actual, const Catalogue& expected, con
         EXPECT_EQ(actual.parts[slot].price, expected.parts[slot].price) << name << " slot " << slot;
         EXPECT_EQ(actual.parts[slot].index, expected.parts[slot].index) << name << " slot " << slot;
     }
-    EXPECT_EQ(actual.options, expected.options) << name;
+    EXPECT_EQ(actual.items, expected.items) << name;
     EXPECT_EQ(actual.version, expected.version) << name;
     EXPECT_EQ(actual.extensionCaption, expected.extensionCaption) << name;
 }
 
-const Catalogue& CleanSample() {
-    static const Catalogue catalogue = [] {
+const CatalogueSnapshot& CleanSample() {
+    static const std::shared_ptr<const CatalogueSnapshot> catalogue = [] {
         TempDir dir;
         Configurator c;
         const LoadOutcome outcome = c.LoadCatalogue(dir.write("KITBUILDER.INI", SampleCatalogue()),
                                                     dir.write("KITBUILDER.PRS", SamplePrices()));
         EXPECT_EQ(outcome.result, LoadResult::Loaded) << outcome.detail;
-        return c.catalogue();
+        return c.snapshot();
     }();
-    return catalogue;
+    return *catalogue;
 }
 
 TEST(HostileCatalogue, DamagedCopiesOfTheSampleLoadAsTheSample) {
@@ -145,7 +146,7 @@ TEST(HostileCatalogue, DamagedCopiesOfTheSampleLoadAsTheSample) {
         const LoadOutcome outcome = configurator.LoadCatalogue(dir.write("KITBUILDER.INI", c.text),
                                                                dir.write("KITBUILDER.PRS", SamplePrices()));
         ASSERT_EQ(outcome.result, LoadResult::Loaded) << c.name << ": " << outcome.detail;
-        ExpectSameCatalogue(configurator.catalogue(), CleanSample(), c.name);
+        ExpectSameCatalogue(*configurator.snapshot(), CleanSample(), c.name);
         EXPECT_TRUE(configurator.StartUp(false).empty()) << c.name;
         EXPECT_EQ(configurator.checkResult(), CheckResult::Passed)
             << c.name << ": " << configurator.statusText();
@@ -168,7 +169,7 @@ TEST(HostileCatalogue, FiftyMegabytesBeforeTheSampleLoadAsTheSample) {
     Configurator configurator;
     const LoadOutcome outcome = configurator.LoadCatalogue(path, dir.write("KITBUILDER.PRS", SamplePrices()));
     ASSERT_EQ(outcome.result, LoadResult::Loaded) << outcome.detail;
-    ExpectSameCatalogue(configurator.catalogue(), CleanSample(), "50 MB");
+    ExpectSameCatalogue(*configurator.snapshot(), CleanSample(), "50 MB");
     EXPECT_TRUE(configurator.StartUp(false).empty());
     EXPECT_EQ(configurator.checkResult(), CheckResult::Passed) << configurator.statusText();
 }
@@ -192,9 +193,9 @@ TEST(HostileCatalogue, FilesWithoutACatalogueGiveAnEmptyOne) {
             configurator.LoadCatalogue(dir.write("KITBUILDER.INI", c.text), dir.file("KITBUILDER.PRS"));
         ASSERT_EQ(outcome.result, LoadResult::Loaded) << c.name;
         for (int slot = 0; slot < PartTable::kSlots; ++slot)
-            EXPECT_TRUE(configurator.catalogue().parts[slot].orderNumber.empty())
+            EXPECT_TRUE((*configurator.snapshot()).parts[slot].orderNumber.empty())
                 << c.name << " slot " << slot;
-        EXPECT_EQ(configurator.catalogue().version, "???") << c.name;
+        EXPECT_EQ((*configurator.snapshot()).version, "???") << c.name;
         EXPECT_TRUE(configurator.StartUp(false).empty()) << c.name;
         EXPECT_EQ(configurator.checkResult(), CheckResult::Incomplete) << c.name;
         EXPECT_FALSE(configurator.CurrentIDCode().has_value()) << c.name;
@@ -365,9 +366,9 @@ TEST(HostilePrices, DamagedCopiesOfTheSamplePricesLoadAsTheSample) {
         const LoadOutcome outcome = configurator.LoadCatalogue(dir.write("KITBUILDER.INI", SampleCatalogue()),
                                                                dir.write("KITBUILDER.PRS", c.text));
         ASSERT_EQ(outcome.result, LoadResult::Loaded) << c.name << ": " << outcome.detail;
-        ExpectSameCatalogue(configurator.catalogue(), CleanSample(), c.name);
-        EXPECT_EQ(configurator.catalogue().currency, CleanSample().currency) << c.name;
-        EXPECT_EQ(configurator.catalogue().decimalSeparator, CleanSample().decimalSeparator) << c.name;
+        ExpectSameCatalogue(*configurator.snapshot(), CleanSample(), c.name);
+        EXPECT_EQ((*configurator.snapshot()).currency, CleanSample().currency) << c.name;
+        EXPECT_EQ((*configurator.snapshot()).decimalSeparator, CleanSample().decimalSeparator) << c.name;
     }
 }
 

@@ -26,31 +26,40 @@ std::vector<std::string> ReadGroup(const TIniFile& ini, const char* section, con
     return items;
 }
 
+Error Missing(std::string detail) {
+    return Error{std::move(detail), ErrorCode::CatalogueMissing};
+}
+
+Error BadPrice(std::string detail) {
+    return Error{std::move(detail), ErrorCode::BadPrice};
+}
+
 } // namespace
 
-LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath,
-                          Catalogue& catalogue) {
+Result<Catalogue> ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath) {
     if (!paths::Exists(cataloguePath))
-        return {LoadResult::CatalogueMissing, {}};
+        return Missing({});
     const TIniFile ini(cataloguePath);
     if (!ini.Readable())
-        return {LoadResult::CatalogueMissing, ini.ReadError()};
+        return Missing(ini.ReadError());
 
-    catalogue.pricesPresent = paths::Exists(pricePath);
+    auto snapshot = std::make_shared<CatalogueSnapshot>();
+    Catalogue loaded;
+    snapshot->pricesPresent = paths::Exists(pricePath);
     const TIniFile prices(pricePath);
     // Otherwise the first price would be blamed for a file that could not be read at all.
-    if (catalogue.pricesPresent && !prices.Readable())
-        return {LoadResult::BadPrice, prices.ReadError()};
+    if (snapshot->pricesPresent && !prices.Readable())
+        return BadPrice(prices.ReadError());
 
-    catalogue.currency = prices.ReadString("General", "Currency", "EUR");
-    catalogue.priceBase = prices.ReadString("General", "PriceBase", "EN");
+    snapshot->currency = prices.ReadString("General", "Currency", "EUR");
+    snapshot->priceBase = prices.ReadString("General", "PriceBase", "EN");
     const std::string separator = prices.ReadString("General", "DecimalSeparator", ",");
-    catalogue.decimalSeparator = separator.empty() ? ',' : separator[0];
-    catalogue.priceDate = prices.ReadString("General", "Date", "");
+    snapshot->decimalSeparator = separator.empty() ? ',' : separator[0];
+    snapshot->priceDate = prices.ReadString("General", "Date", "");
 
-    catalogue.useStdConfig = ini.ReadBool("General", "UseStdConfig", true);
-    catalogue.version = ini.ReadString("General", "Version", "???");
-    catalogue.showPrices = catalogue.pricesPresent && ini.ReadBool("General", "ShowPrices", true);
+    loaded.settings.useStdConfig = ini.ReadBool("General", "UseStdConfig", true);
+    snapshot->version = ini.ReadString("General", "Version", "???");
+    loaded.settings.showPrices = snapshot->pricesPresent && ini.ReadBool("General", "ShowPrices", true);
 
     for (int n = 0; n < PartTable::kSlots; ++n) {
         Part part;
@@ -61,37 +70,41 @@ LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& p
         part.description = ini.ReadString("Descriptions", part.orderNumber, "");
         part.price = prices.ReadString("Prices", part.orderNumber, "");
         part.index = ini.ReadString("Index", part.orderNumber, "");
-        if (catalogue.pricesPresent && !numbers::ParseDecimal(part.price, catalogue.decimalSeparator)) {
-            LoadOutcome bad{LoadResult::BadPrice,
-                            "Price of " + part.orderNumber + " in " + pricePath + ": \"" + part.price + "\""};
-            catalogue.parts.Set(n, std::move(part));
-            return bad;
-        }
-        catalogue.parts.Set(n, std::move(part));
+        if (snapshot->pricesPresent && !numbers::ParseDecimal(part.price, snapshot->decimalSeparator))
+            return BadPrice("Price of " + part.orderNumber + " in " + pricePath + ": \"" + part.price + "\"");
+        snapshot->parts.Set(n, std::move(part));
     }
 
     for (const auto& info : AllGroups()) {
+        auto& items = snapshot->Items(info.group);
         if (info.group == Group::OSLanguage) {
-            auto& languages = catalogue.options[static_cast<std::size_t>(info.group)];
             for (int k = 0;; ++k) {
                 std::string name = ini.ReadString("OSLanguages", std::to_string(k), "");
                 if (name.empty())
                     break;
-                languages.push_back(std::move(name));
+                items.push_back(std::move(name));
             }
             continue;
         }
-        catalogue.options[static_cast<std::size_t>(info.group)] =
-            ReadGroup(ini, info.section, catalogue.parts, catalogue.missing);
+        items = ReadGroup(ini, info.section, snapshot->parts, loaded.missing);
+        // The controls show an empty-slot entry before a slot's modules.
+        if (info.kind == ControlKind::SlotList)
+            items.insert(items.begin(), kEmptySlotText);
     }
-    catalogue.osStdLanguage = ini.ReadInteger("General", "OSStdLanguage", 0);
+    loaded.settings.osStdLanguage = ini.ReadInteger("General", "OSStdLanguage", 0);
 
     const std::string extension = ini.ReadString("Extension", "0", "");
-    if (const Part* card = catalogue.parts.ByOrderNumber(extension))
-        catalogue.extensionCaption = card->description;
+    if (const Part* card = snapshot->parts.ByOrderNumber(extension))
+        snapshot->extensionCaption = card->description;
     else if (!extension.empty())
-        catalogue.missing.push_back({"Extension", "0", extension});
-    return {};
+        loaded.missing.push_back({"Extension", "0", extension});
+    loaded.snapshot = std::move(snapshot);
+    return loaded;
+}
+
+LoadOutcome OutcomeOf(const Error& error) {
+    return {error.code == ErrorCode::BadPrice ? LoadResult::BadPrice : LoadResult::CatalogueMissing,
+            error.message};
 }
 
 } // namespace kb

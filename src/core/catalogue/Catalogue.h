@@ -1,11 +1,11 @@
 #pragma once
 
-#include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "core/catalogue/Groups.h"
-#include "core/catalogue/PartTable.h"
+#include "core/catalogue/CatalogueSnapshot.h"
+#include "core/platform/Result.h"
 
 namespace kb {
 
@@ -16,31 +16,23 @@ struct MissingOrderNumber {
     std::string orderNumber;
 };
 
-// Everything LoadCatalogue reads from the catalogue and the price file.
-struct Catalogue {
-    PartTable parts;
-
-    bool pricesPresent = false;
-    std::string currency = "EUR";
-    std::string priceBase = "EN";
-    std::string priceDate;
-    char decimalSeparator = ',';
-    std::string version = "???";
-
+// The settings menu's three values as the catalogue stores them (a per-user file may
+// override them); the only part of a loaded catalogue that changes while the program runs.
+struct StoredSettings {
     bool useStdConfig = true;
     // The stored price display; false in no-price mode whatever the file says.
     bool showPrices = false;
     int osStdLanguage = 0;
+};
 
-    // Entries of every selection control: part descriptions, language names for
-    // OSLanguage. Slot lists hold only the catalogue's modules, without the empty entry.
-    std::array<std::vector<std::string>, kGroupCount> options;
-    std::string extensionCaption;
-
+// Everything ReadCatalogue reads from the catalogue and the price file.
+struct Catalogue {
+    std::shared_ptr<const CatalogueSnapshot> snapshot = std::make_shared<const CatalogueSnapshot>();
+    StoredSettings settings;
     std::vector<MissingOrderNumber> missing;
 };
 
-// The numbers are the program's exit codes for a failed start.
+// The program's exit codes for a failed start.
 enum class LoadResult { Loaded = 0, CatalogueMissing = 1, BadPrice = 3 };
 
 struct LoadOutcome {
@@ -49,9 +41,12 @@ struct LoadOutcome {
     std::string detail;
 };
 
-// Reads both files into catalogue. The price file may be absent (no-price mode).
-// On a result other than Loaded the catalogue holds what was read up to the failure.
-LoadOutcome ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath,
-                          Catalogue& catalogue);
+// Reads both files. The price file may be absent (no-price mode). Fails with
+// ErrorCode::CatalogueMissing (no catalogue, or one that cannot be read) or
+// ErrorCode::BadPrice (a price file that cannot be read, or a price that is not a number).
+Result<Catalogue> ReadCatalogue(const std::string& cataloguePath, const std::string& pricePath);
+
+// The exit code and detail of a failed read.
+LoadOutcome OutcomeOf(const Error& error);
 
 } // namespace kb

@@ -10,10 +10,8 @@
 
 namespace kb {
 
-struct Catalogue;
-
-// The catalogue's side of a configuration: parts, the entries of every control and the
-// price labels. Never changed once made, so the window, rule hints and background checks
+// The catalogue's side of a configuration, as loaded: parts, the entries of every control and
+// the price labels. Never changed once made, so the window, rule hints and background checks
 // share one copy without locks.
 struct CatalogueSnapshot {
     PartTable parts;
@@ -26,12 +24,11 @@ struct CatalogueSnapshot {
     std::string priceBase = "EN";
     std::string priceDate;
     char decimalSeparator = ',';
+    std::string version = "???";
 
     const std::vector<std::string>& Items(Group g) const { return items[static_cast<std::size_t>(g)]; }
     std::vector<std::string>& Items(Group g) { return items[static_cast<std::size_t>(g)]; }
     int Count(Group g) const { return static_cast<int>(Items(g).size()); }
 };
-
-std::shared_ptr<const CatalogueSnapshot> MakeSnapshot(const Catalogue& catalogue);
 
 } // namespace kb

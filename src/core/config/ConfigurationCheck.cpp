@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/config/UnitPrice.h"
 #include "core/platform/TIniFile.h"
 
 namespace kb {
@@ -21,7 +20,6 @@ std::string LimitText(int limit, const std::string& description) {
 }
 
 void Fail(Verdict& verdict, CheckResult result, std::string text) {
-    verdict.error = true;
     verdict.result = result;
     verdict.statusText = std::move(text);
 }
@@ -113,8 +111,8 @@ Verdict Evaluate(const Choice& choice, const CatalogueSnapshot& catalogue, const
         return verdict;
     }
 
-    // The limits count the slots as chosen; the pairing, the exclusions and the price see
-    // the configuration as the check leaves it, with an empty Profibus partner completed.
+    // The limits count the slots as chosen; the pairing and the exclusions see the
+    // configuration as the check leaves it, with an empty Profibus partner completed.
     CheckRowLimits(config, rules.maxPcom, kUpperRow, verdict);
     CheckRowLimits(config, rules.maxScom, kLowerRow, verdict);
 
@@ -123,8 +121,6 @@ Verdict Evaluate(const Choice& choice, const CatalogueSnapshot& catalogue, const
     CheckProfibusPair(after, verdict);
     if (verdict.result == CheckResult::Passed)
         CheckExclusions(after, rules.excludeList, verdict);
-    if (catalogue.pricesPresent)
-        verdict.unitPrice = ComputeUnitPrice(completed, catalogue);
     return verdict;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,10 +32,7 @@ enum class CheckResult {
 
 struct Verdict {
     CheckResult result = CheckResult::Passed;
-    bool error = false; // selects the red display
     std::string statusText;
-    // The unit price of a complete configuration, when the catalogue has prices.
-    std::optional<std::string> unitPrice;
 
     // A fault of the rules, not merely a missing selection.
     bool RuleFault() const { return result != CheckResult::Passed && result != CheckResult::Incomplete; }

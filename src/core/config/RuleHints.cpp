@@ -1,20 +1,12 @@
 #include "core/config/RuleHints.h"
 
+#include "core/config/Reaction.h"
+
 namespace kb {
 
 namespace {
 
 const EntryHint kNoHint;
-
-// The unit price plays no part in a hint, and working it out for every entry would cost more
-// than the rules themselves; a copy without prices is made once per computation instead.
-const CatalogueSnapshot& WithoutPrices(const CatalogueSnapshot& catalogue, CatalogueSnapshot& copy) {
-    if (!catalogue.pricesPresent)
-        return catalogue;
-    copy = catalogue;
-    copy.pricesPresent = false;
-    return copy;
-}
 
 EntryHint HintFor(const Verdict& now, const Verdict& then, bool namesPart) {
     if (!now.RuleFault()) {
@@ -45,14 +37,11 @@ int RuleHints::MarkedCount() const {
     return count;
 }
 
-RuleHints ComputeRuleHints(const Choice& choice, const CatalogueSnapshot& original,
+RuleHints ComputeRuleHints(const Choice& choice, const CatalogueSnapshot& catalogue,
                            const RuleSections& rules) {
-    CatalogueSnapshot copy;
-    const CatalogueSnapshot& catalogue = WithoutPrices(original, copy);
     const Verdict now = Evaluate(choice, catalogue, rules);
 
     RuleHints hints;
-    Choice trial = choice;
     for (const GroupInfo& info : AllGroups()) {
         if (info.group == Group::OSLanguage)
             continue;
@@ -63,19 +52,21 @@ RuleHints ComputeRuleHints(const Choice& choice, const CatalogueSnapshot& origin
             // The shown entry would leave the verdict as it is.
             if (index == choice[info.group])
                 continue;
-            trial[info.group] = index;
+            const Choice trial =
+                React(choice, Control::Of(info.group), index, ChangeBy::User, catalogue).choice;
             const Configuration config(trial, catalogue);
             const bool namesPart = config.SelectedPart(info.group) != nullptr &&
                                    !(IsSlot(info.group) && config.SlotEmpty(SlotNumber(info.group)));
             group[static_cast<std::size_t>(index)] =
                 HintFor(now, Evaluate(trial, catalogue, rules), namesPart);
         }
-        trial[info.group] = choice[info.group];
     }
 
-    trial.pciChecked = !choice.pciChecked;
+    const int card = choice.pciChecked ? 0 : 1;
+    const Choice trial = React(choice, Control::Card(), card, ChangeBy::User, catalogue).choice;
     const bool cardNamesPart = trial.pciChecked && Configuration(trial, catalogue).ExtensionPart() != nullptr;
-    hints.pci[trial.pciChecked ? 1 : 0] = HintFor(now, Evaluate(trial, catalogue, rules), cardNamesPart);
+    hints.pci[static_cast<std::size_t>(card)] =
+        HintFor(now, Evaluate(trial, catalogue, rules), cardNamesPart);
     return hints;
 }
 

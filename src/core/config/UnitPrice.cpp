@@ -23,10 +23,20 @@ std::string ComputeUnitPrice(const Choice& choice, const CatalogueSnapshot& cata
     for (int n = 1; n <= 10; ++n)
         if (config.SlotHasOwnModule(n))
             add(config.SelectedPart(Slot(n)));
-    for (Group g : {Group::HMI, Group::Power, Group::Display, Group::HMICable})
-        add(config.SelectedPart(g));
-
+    add(config.SelectedPart(Group::HMI));
+    add(config.SelectedPart(Group::Power));
+    if (choice.azoVisible) {
+        add(config.SelectedPart(Group::Display));
+        add(config.SelectedPart(Group::HMICable));
+    }
     return numbers::FormatGeneral(amount, separator);
+}
+
+std::optional<std::string> CheckedUnitPrice(const Choice& checked, const Verdict& verdict,
+                                            const CatalogueSnapshot& catalogue) {
+    if (!catalogue.pricesPresent || verdict.result == CheckResult::Incomplete)
+        return std::nullopt;
+    return ComputeUnitPrice(checked, catalogue);
 }
 
 } // namespace kb

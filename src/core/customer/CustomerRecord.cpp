@@ -1,6 +1,7 @@
 #include "core/customer/CustomerRecord.h"
 
 #include "core/platform/TIniFile.h"
+#include "core/platform/TextCodec.h"
 
 namespace kb {
 
@@ -23,6 +24,24 @@ bool CustomerRecord::HasRequiredFields() const {
         if (fields[f].empty())
             return false;
     return true;
+}
+
+std::string CleanCustomerField(std::string_view text) {
+    std::string clean(CutToCharacters(text, TIniFile::kMaxValueLength));
+    std::string single;
+    single.reserve(clean.size());
+    for (std::size_t i = 0; i < clean.size(); ++i) {
+        const char c = clean[i];
+        // U+2028 and U+2029, the line and paragraph separators, are E2 80 A8 and E2 80 A9.
+        if (c == '\xE2' && i + 2 < clean.size() && clean[i + 1] == '\x80' &&
+            (clean[i + 2] == '\xA8' || clean[i + 2] == '\xA9')) {
+            single += ' ';
+            i += 2;
+        } else {
+            single += c == '\n' || c == '\r' || c == '\t' ? ' ' : c;
+        }
+    }
+    return single;
 }
 
 Result<CustomerRecord> ReadCustomerFile(const std::string& path) {

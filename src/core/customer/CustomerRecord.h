@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "core/platform/Result.h"
 
@@ -24,6 +25,11 @@ struct CustomerRecord {
     // Captions of the customer dialog's labels; the order list uses them as row titles.
     static const char* LabelCaption(Field f);
 };
+
+// A customer field as the file can keep it on one line: line breaks and tabs become blanks
+// (the length in characters stays, so a cursor keeps its place), and no more than the
+// 2,047 characters a value of the file holds.
+std::string CleanCustomerField(std::string_view text);
 
 inline constexpr const char* kMissingCustomerFieldsText =
     "At least Company1, Name1, Street and City should be entered!";

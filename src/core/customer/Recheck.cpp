@@ -2,9 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
+#include "core/config/UnitPrice.h"
 #include "core/customer/CustomerRecord.h"
 #include "core/idcode/IDCode.h"
 #include "core/platform/Text.h"
@@ -18,72 +23,6 @@ namespace fs = std::filesystem;
 // A customer file holds nine short keys; anything far larger is not one, and reading it
 // whole would only cost memory while a folder is checked.
 constexpr std::uintmax_t kMaxCustomerFileSize = 1024 * 1024;
-
-// Takes the decoder's changes as the main window's state owner does, without reading the
-// catalogue file: the check that a radio group or the check box runs can change the choice
-// only through the Profibus completion, so that is all that is repeated here.
-class RecordingSink : public SelectionSink {
-  public:
-    RecordingSink(Choice& choice, const CatalogueSnapshot& catalogue, std::vector<std::string>& unmatched)
-        : m_choice(choice), m_catalogue(catalogue), m_unmatched(unmatched) {}
-
-    void SetRadioIndex(Group group, int index) override {
-        const int count = m_catalogue.Count(group);
-        Note(group, index, count);
-        const int clamped = index < -1 ? -1 : (index >= count ? count - 1 : index);
-        if (clamped == m_choice[group])
-            return;
-        m_choice[group] = clamped;
-        React(group);
-    }
-
-    void SetListIndex(Group group, int index) override {
-        const int count = m_catalogue.Count(group);
-        Note(group, index, count);
-        m_choice[group] = index < -1 || index >= count ? -1 : index;
-        if (group == Group::OSLanguage)
-            m_choice.typedLanguage.clear();
-    }
-
-    void SetPCIChecked(bool checked) override {
-        if (checked == m_choice.pciChecked)
-            return;
-        m_choice.pciChecked = checked;
-        m_choice = CompleteProfibus(m_choice, m_catalogue);
-    }
-
-    // "0" stands for nothing in every place (the code of an empty order is all zeros), so only
-    // another character that selects nothing counts.
-    void NoEntry(const char* control, char c) override {
-        if (c != '0')
-            Unmatched(control);
-    }
-
-  private:
-    void React(Group group) {
-        if (group == Group::OSLanguage)
-            return;
-        if (group == Group::HMI)
-            m_choice.azoVisible = m_choice[Group::HMI] == 0;
-        m_choice = CompleteProfibus(m_choice, m_catalogue);
-    }
-
-    // Position -1 comes from "0", the code's "nothing"; any other position outside the
-    // control's entries found none.
-    void Note(Group group, int index, int count) {
-        if (index < -1 || index >= count)
-            Unmatched(Info(group).controlName);
-    }
-
-    void Unmatched(const char* control) {
-        if (std::find(m_unmatched.begin(), m_unmatched.end(), control) == m_unmatched.end())
-            m_unmatched.emplace_back(control);
-    }
-
-    Choice& m_choice;
-    const CatalogueSnapshot& m_catalogue;
-    std::vector<std::string>& m_unmatched;
-};
 
 // Why the file cannot be one to check, before it is read.
 std::optional<std::string> RefusedBeforeReading(const std::string& path) {
@@ -131,27 +70,20 @@ std::string RecheckBasis::Currency() const {
 }
 
 RecheckBasis MakeRecheckBasis(std::shared_ptr<const CatalogueSnapshot> catalogue, const Choice& startChoice,
-                              const std::string& cataloguePath, std::string* rulesError) {
+                              const RuleSections& rules) {
     RecheckBasis basis;
     basis.catalogue = std::move(catalogue);
     basis.startChoice = startChoice;
-    Result<RuleSections> rules = ReadRuleSections(cataloguePath);
-    if (rules)
-        basis.rules = std::move(*rules);
-    else if (rulesError)
-        *rulesError = rules.error().message;
+    basis.rules = rules;
     return basis;
 }
 
 Result<AppliedCode> ApplyStoredCode(const std::string& prefixedCode, const Choice& startChoice,
                                     const CatalogueSnapshot& catalogue) {
-    AppliedCode applied;
-    applied.choice = startChoice;
-    RecordingSink sink(applied.choice, catalogue, applied.unmatched);
-    if (Result<void> decoded = DecodeIDCode(prefixedCode, catalogue, sink); !decoded)
+    Result<DecodedCode> decoded = DecodeIDCode(prefixedCode, catalogue);
+    if (!decoded)
         return decoded.error();
-    applied.choice.azoVisible = applied.choice[Group::HMI] == 0;
-    return applied;
+    return AppliedCode{ApplyDecodedCode(startChoice, *decoded, catalogue), UnmatchedControls(*decoded)};
 }
 
 RecheckedOrder RecheckCustomerFile(const std::string& path, const RecheckBasis& basis) {
@@ -187,8 +119,8 @@ RecheckedOrder RecheckCustomerFile(const std::string& path, const RecheckBasis& 
     order.choice = CompleteProfibus(applied->choice, catalogue);
     order.result = verdict.result;
     order.statusText = verdict.statusText;
-    if (verdict.unitPrice)
-        order.price = *verdict.unitPrice;
+    if (const auto price = CheckedUnitPrice(order.choice, verdict, catalogue))
+        order.price = *price;
 
     const Result<std::string> code = EncodeIDCode(order.choice, catalogue);
     if (code)
@@ -205,9 +137,9 @@ RecheckedOrder RecheckCustomerFile(const std::string& path, const RecheckBasis& 
     return order;
 }
 
-CustomerFileList FindCustomerFiles(const std::vector<std::string>& paths, const std::atomic<bool>* cancel) {
+CustomerFileList FindCustomerFiles(const std::vector<std::string>& paths,
+                                   const std::function<bool()>& cancelled) {
     CustomerFileList list;
-    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
     for (const std::string& path : paths) {
         std::error_code ec;
         if (!fs::is_directory(path, ec)) {
@@ -222,7 +154,7 @@ CustomerFileList FindCustomerFiles(const std::vector<std::string>& paths, const 
         // Names as found, joined to the folder as given, so the list reads as the user typed it.
         const bool slash = !path.empty() && path.back() == '/';
         for (const fs::directory_entry& entry : entries) {
-            if (cancelled())
+            if (cancelled && cancelled())
                 return list;
             const std::string name = entry.path().filename().string();
             if (HasCustomerExtension(name))
@@ -231,6 +163,71 @@ CustomerFileList FindCustomerFiles(const std::vector<std::string>& paths, const 
     }
     std::sort(list.files.begin(), list.files.end());
     return list;
+}
+
+std::vector<RecheckedOrder> RecheckOrders(const std::vector<std::string>& paths, const RecheckBasis& basis,
+                                          const RecheckRun& run) {
+    const auto cancelled = [&run] { return run.cancelled && run.cancelled(); };
+    CustomerFileList found = FindCustomerFiles(paths, run.cancelled);
+    if (cancelled())
+        return {};
+    const std::size_t total = found.files.size() + found.failures.size();
+    std::vector<RecheckedOrder> orders = std::move(found.failures);
+    const std::size_t first = orders.size();
+    orders.resize(total);
+
+    // Rows are reported in the order they are finished, by one thread at a time.
+    std::mutex reporting;
+    RecheckProgress pending;
+    pending.total = total;
+    pending.done = first;
+    for (std::size_t i = 0; i < first; ++i)
+        pending.rows.push_back(orders[i]);
+    auto reported = std::chrono::steady_clock::now();
+    const auto report = [&](const RecheckedOrder* order, bool last) {
+        const std::lock_guard lock(reporting);
+        if (order) {
+            pending.rows.push_back(*order);
+            ++pending.done;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!run.report || (!last && now - reported < run.interval))
+            return;
+        reported = now;
+        RecheckProgress sent = std::move(pending);
+        pending = RecheckProgress{{}, sent.done, total};
+        run.report(std::move(sent));
+    };
+
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> checked{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < found.files.size() && !cancelled(); i = next++) {
+            orders[first + i] = RecheckCustomerFile(found.files[i], basis);
+            ++checked;
+            report(&orders[first + i], false);
+        }
+    };
+    const unsigned threads =
+        std::max(1u, std::min<unsigned>(run.threads, static_cast<unsigned>(found.files.size())));
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers)
+        helper.join();
+    report(nullptr, true);
+
+    // A cancelled run keeps only the files it finished.
+    if (checked < found.files.size()) {
+        std::vector<RecheckedOrder> finished(orders.begin(), orders.begin() + static_cast<long>(first));
+        for (std::size_t i = first; i < orders.size(); ++i)
+            if (!orders[i].file.empty())
+                finished.push_back(std::move(orders[i]));
+        orders = std::move(finished);
+    }
+    SortByFile(orders);
+    return orders;
 }
 
 void SortByFile(std::vector<RecheckedOrder>& orders) {

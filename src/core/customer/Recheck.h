@@ -1,7 +1,7 @@
 #pragma once
 
 #include <array>
-#include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -33,10 +33,10 @@ struct RecheckBasis {
     std::string Currency() const;
 };
 
-// Reads the rule sections of the catalogue file once. An unreadable catalogue gives a basis
-// without rules, as the check runs then, and sets *rulesError to the reason.
+// A run's basis with the rule sections the caller read once (ReadRuleSections; an unreadable
+// catalogue gives none, and the orders are checked without rules as the check runs then).
 RecheckBasis MakeRecheckBasis(std::shared_ptr<const CatalogueSnapshot> catalogue, const Choice& startChoice,
-                              const std::string& cataloguePath, std::string* rulesError = nullptr);
+                              const RuleSections& rules);
 
 struct RecheckedOrder {
     std::string file; // as given, or as found in the folder
@@ -87,7 +87,29 @@ struct CustomerFileList {
     std::vector<RecheckedOrder> failures;
 };
 CustomerFileList FindCustomerFiles(const std::vector<std::string>& paths,
-                                   const std::atomic<bool>* cancel = nullptr);
+                                   const std::function<bool()>& cancelled = {});
+
+// What a run has done since it last said so.
+struct RecheckProgress {
+    std::vector<RecheckedOrder> rows; // checked since the last report
+    std::size_t done = 0;
+    std::size_t total = 0;
+};
+
+struct RecheckRun {
+    // Called with the rows checked since the last call, at most every interval and once at the
+    // end; from the checking threads, one call at a time.
+    std::function<void(RecheckProgress)> report;
+    // Asked between files: a run told to stop ends after the files it is reading.
+    std::function<bool()> cancelled;
+    unsigned threads = 1;
+    std::chrono::milliseconds interval{40};
+};
+
+// Finds the customer files of the paths and checks each against the basis, on the given number
+// of threads sharing it. The orders sorted by file; after a cancel, those finished.
+std::vector<RecheckedOrder> RecheckOrders(const std::vector<std::string>& paths, const RecheckBasis& basis,
+                                          const RecheckRun& run = {});
 
 // Orders sorted by file, then "N orders: A valid, B changed, C invalid[, D unreadable]".
 void SortByFile(std::vector<RecheckedOrder>& orders);

@@ -1,7 +1,9 @@
 #include "core/idcode/IDCode.h"
 
+#include <algorithm>
 #include <cstdint>
 
+#include "core/config/ConfigurationCheck.h"
 #include "core/platform/TextCodec.h"
 
 namespace kb {
@@ -85,21 +87,34 @@ int ListPosition(char32_t c) {
     return static_cast<std::int8_t>(static_cast<unsigned char>(byte - '1'));
 }
 
-// Selects the first entry whose part has exactly this one-character Index; without one
-// the selection stays as it is.
-void SelectByMatch(Group group, char32_t c, const CatalogueSnapshot& catalogue, SelectionSink& sink) {
+// A positional place: the entry at the character's position; one outside the entries fits none.
+DecodedPlace Positional(Group group, char32_t c, const CatalogueSnapshot& catalogue) {
+    const int index = ListPosition(c);
+    return {Control::Of(group), index, true, index >= -1 && index < catalogue.Count(group), c};
+}
+
+// The first entry whose part has exactly this one-character Index; without one the
+// selection stays as it is.
+DecodedPlace ByMatch(Group group, char32_t c, const CatalogueSnapshot& catalogue) {
     std::string wanted;
     AppendUtf8(wanted, c);
     const auto& items = catalogue.Items(group);
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Part* part = catalogue.parts.ByDescription(items[i]);
-        if (part && part->index == wanted) {
-            sink.SetListIndex(group, static_cast<int>(i));
-            return;
-        }
+        if (part && part->index == wanted)
+            return {Control::Of(group), static_cast<int>(i), true, true, c};
     }
-    sink.NoEntry(Info(group).controlName, c);
+    return {Control::Of(group), -1, false, false, c};
 }
+
+// White space as a pasted text may hold it, no-break and wide spaces included.
+bool IsBlank(char32_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0xA0 || c == 0x1680 ||
+           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
+           c == 0x3000;
+}
+
+constexpr std::array<std::size_t, 5> kPlaceLengths{5, 5, 5, 5, 3};
 
 } // namespace
 
@@ -111,10 +126,10 @@ Result<std::string> EncodeIDCode(const Choice& choice, const CatalogueSnapshot& 
     return encoder.code();
 }
 
-Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapshot& catalogue,
-                          SelectionSink& sink) {
+Result<DecodedCode> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapshot& catalogue) {
+    DecodedCode decoded;
     if (prefixedCode.empty())
-        return {};
+        return decoded;
     // Places count characters, so a character beyond ASCII takes one place like any other.
     const std::u32string characters = ToCodePoints(prefixedCode);
     if (characters.size() < kIDCodeDecodedLength)
@@ -126,39 +141,97 @@ Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapsh
     // Characters of the prefixed code, counted from 1.
     auto at = [&characters](std::size_t n) { return characters[n - 1]; };
     constexpr std::size_t kPrefixLength = 5;
+    auto& places = decoded.places;
 
-    sink.SetRadioIndex(Group::Housing, ListPosition(at(6)));
-    sink.SetListIndex(Group::Power, ListPosition(at(7)));
-    sink.SetRadioIndex(Group::Processor, ListPosition(at(8)));
-    sink.SetRadioIndex(Group::RAM, ListPosition(at(9)));
-    sink.SetRadioIndex(Group::OS, ListPosition(at(12)));
-    sink.SetListIndex(Group::OSLanguage, ListPosition(at(13)));
+    places.push_back(Positional(Group::Housing, at(6), catalogue));
+    places.push_back(Positional(Group::Power, at(7), catalogue));
+    places.push_back(Positional(Group::Processor, at(8), catalogue));
+    places.push_back(Positional(Group::RAM, at(9), catalogue));
+    places.push_back(Positional(Group::OS, at(12), catalogue));
+    places.push_back(Positional(Group::OSLanguage, at(13), catalogue));
 
-    if (at(14) == '0')
-        sink.SetPCIChecked(false);
-    else if (at(14) == '1')
-        sink.SetPCIChecked(true);
-    else
-        sink.NoEntry("PCI", at(14));
+    const char32_t card = at(14);
+    const bool cardFits = card == '0' || card == '1';
+    places.push_back({Control::Card(), card == '1' ? 1 : 0, cardFits, cardFits, card});
 
-    SelectByMatch(Group::HMI, at(15), catalogue, sink);
+    places.push_back(ByMatch(Group::HMI, at(15), catalogue));
 
     for (int n = 1; n <= 10; ++n)
-        sink.SetListIndex(Slot(n), 0);
+        places.push_back({Control::Of(Slot(n)), 0, true, true, '0'});
     for (int n = 1; n <= 10; ++n) {
         const char32_t c = at(kPrefixLength + SlotPlace(n));
         if (c != '0')
-            SelectByMatch(Slot(n), c, catalogue, sink);
+            places.push_back(ByMatch(Slot(n), c, catalogue));
     }
 
-    SelectByMatch(Group::Display, at(30), catalogue, sink);
-    SelectByMatch(Group::HMICable, at(31), catalogue, sink);
-    return {};
+    places.push_back(ByMatch(Group::Display, at(30), catalogue));
+    places.push_back(ByMatch(Group::HMICable, at(31), catalogue));
+    return decoded;
 }
 
-std::string NormalizeTypedCode(const std::string& typed) {
-    const std::string code = CapitalizeCode(typed);
-    return CharacterCount(code) == kIDCodeLength ? kIDCodePrefix + code : code;
+Choice ApplyDecodedCode(Choice choice, const DecodedCode& code, const CatalogueSnapshot& catalogue) {
+    for (const DecodedPlace& place : code.places) {
+        if (!place.selects)
+            continue;
+        Reaction reaction =
+            React(std::move(choice), place.control, place.index, ChangeBy::Program, catalogue);
+        choice = reaction.runsCheck ? CompleteProfibus(std::move(reaction.choice), catalogue)
+                                    : std::move(reaction.choice);
+    }
+    return WithAzoVisibility(std::move(choice));
+}
+
+std::vector<std::string> UnmatchedControls(const DecodedCode& code) {
+    std::vector<std::string> names;
+    for (const DecodedPlace& place : code.places) {
+        if (place.fits || place.character == '0')
+            continue;
+        const std::string name = place.control.card ? "PCI" : Info(place.control.group).controlName;
+        if (std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    }
+    return names;
+}
+
+std::optional<std::array<std::string, 5>> SplitTypedCode(std::string_view typed) {
+    std::u32string code = ToCodePoints(typed);
+    while (!code.empty() && IsBlank(code.front()))
+        code.erase(code.begin());
+    while (!code.empty() && IsBlank(code.back()))
+        code.pop_back();
+    const auto capital = [](char32_t c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+    if (code.size() >= 4 && capital(code[0]) == 'V' && capital(code[1]) == 'K' && code[2] == '7' &&
+        code[3] == '2')
+        code.erase(0, 4);
+    std::erase_if(code, [](char32_t c) { return c == '-' || IsBlank(c); });
+
+    std::size_t total = 0;
+    for (std::size_t length : kPlaceLengths)
+        total += length;
+    if (code.size() != total)
+        return std::nullopt;
+    std::array<std::string, 5> parts;
+    std::size_t start = 0;
+    for (std::size_t n = 0; n < parts.size(); ++n) {
+        for (std::size_t i = 0; i < kPlaceLengths[n]; ++i)
+            AppendUtf8(parts[n], code[start + i]);
+        start += kPlaceLengths[n];
+    }
+    return parts;
+}
+
+Result<std::string> NormalizeTypedCode(const std::string& typed) {
+    const auto parts = SplitTypedCode(typed);
+    if (!parts)
+        return Error{
+            "\"" + typed +
+            "\" is not an ID code: it needs 23 characters in five places (5, 5, 5, 5 and 3), with or "
+            "without \"" +
+            kIDCodePrefix + "\" and dashes."};
+    std::string code = "VK72";
+    for (const std::string& part : *parts)
+        code += "-" + CapitalizeCode(part);
+    return code;
 }
 
 Result<void> CheckRoundTrip(const std::string& typed, const Result<std::string>& producedPrefixedCode) {

@@ -1,9 +1,13 @@
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/config/Choice.h"
+#include "core/config/Reaction.h"
 #include "core/platform/Result.h"
 
 namespace kb {
@@ -21,30 +25,48 @@ inline constexpr const char* kCodeMismatchText =
 // part has an empty Index.
 Result<std::string> EncodeIDCode(const Choice& choice, const CatalogueSnapshot& catalogue);
 
-// How decoding changes the choice: radio groups and the check box react as if clicked,
-// lists are set without any reaction. The main window's state owner implements it.
-class SelectionSink {
-  public:
-    virtual ~SelectionSink() = default;
-    virtual void SetRadioIndex(Group group, int index) = 0;
-    virtual void SetListIndex(Group group, int index) = 0;
-    virtual void SetPCIChecked(bool checked) = 0;
-    // A character that selects nothing, so the control keeps its selection: it fits no entry
-    // of the control, or is neither "0" nor "1" for the card's check box ("PCI").
-    virtual void NoEntry(const char* control, char c) {
-        (void)control;
-        (void)c;
-    }
+// What one place of a code selects, in the order the code is applied. Positional places (radio
+// groups, Power, the language) give the entry at their position; the others the first entry
+// whose part has the place's character as its Index.
+struct DecodedPlace {
+    Control control;
+    int index = -1;
+    // False where the character selects nothing, so the control keeps its selection.
+    bool selects = true;
+    // False where the character fits no entry of the control: a character no Index has, a
+    // position past the entries (a radio group then selects its last entry), neither "0" nor
+    // "1" for the card's check box.
+    bool fits = true;
+    char32_t character = 0;
 };
 
-// Sets the choice from a prefixed code. Fails with a message naming the code when it is too
-// short to decode (then nothing is changed). An empty code changes nothing and is no error.
-Result<void> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapshot& catalogue,
-                          SelectionSink& sink);
+struct DecodedCode {
+    std::vector<DecodedPlace> places;
+};
 
-// A code typed by the user, in the form the code boxes and the command line take it: letters
-// made capitals, the prefix added to a bare 27-character code.
-std::string NormalizeTypedCode(const std::string& typed);
+// What a prefixed code selects, place by place; changes nothing. Fails with a message naming
+// the code when it is too short to decode. An empty code selects nothing and is no error.
+Result<DecodedCode> DecodeIDCode(const std::string& prefixedCode, const CatalogueSnapshot& catalogue);
+
+// The choice a decoded code leaves when it is applied as the controls take it: each place as a
+// change by the program, through React, with the check's Profibus completion wherever a
+// handler runs the check; then the ZEV-Azo's visibility for the HMI entry it left. Pure, for
+// callers that need no verdict on the way (the main window's state runs each check instead).
+Choice ApplyDecodedCode(Choice choice, const DecodedCode& code, const CatalogueSnapshot& catalogue);
+
+// The controls whose place fit no entry, named as the controls are ("PCI" for the card), each
+// once. "0" stands for nothing in every place (the code of an empty order is all zeros), so a
+// place of "0" is never counted.
+std::vector<std::string> UnmatchedControls(const DecodedCode& code);
+
+// The five places of a code as a user types or pastes it: surrounding blanks, a leading "VK72"
+// in any case, dashes and blanks are left out; what remains must be exactly 23 characters
+// (5, 5, 5, 5 and 3). None when it is not.
+std::optional<std::array<std::string, 5>> SplitTypedCode(std::string_view typed);
+
+// A typed code in the form the code boxes give it: the five places in capitals, prefixed and
+// joined by dashes. Fails, naming the text, when SplitTypedCode does not take it.
+Result<std::string> NormalizeTypedCode(const std::string& typed);
 
 // Whether a typed code stands for the configuration it was applied to: the code that the
 // configuration gives now must equal the typed one, letters compared as capitals. The message

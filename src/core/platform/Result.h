@@ -6,9 +6,18 @@
 
 namespace kb {
 
+// What kind of failure, where a caller must tell them apart.
+enum class ErrorCode {
+    Unspecified,
+    // Loading the catalogue: the program ends with exit code 1 or 3.
+    CatalogueMissing,
+    BadPrice,
+};
+
 // Why something failed, in words that name the file or value and the reason.
 struct Error {
     std::string message;
+    ErrorCode code = ErrorCode::Unspecified;
 };
 
 // A value, or the Error that kept it from being made; shaped like std::expected so that

@@ -4,17 +4,12 @@
 
 #include "core/config/UnitPrice.h"
 #include "core/platform/Paths.h"
+#include "core/platform/SafeFile.h"
 #include "core/platform/TextCodec.h"
 
 namespace kb {
 
 namespace {
-
-int ClampRadioIndex(int index, int count) {
-    if (index < -1)
-        return -1;
-    return index >= count ? count - 1 : index;
-}
 
 int ClampListIndex(int index, int count) {
     return index < -1 || index >= count ? -1 : index;
@@ -38,20 +33,21 @@ Configurator::UndoStep::~UndoStep() {
 }
 
 LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const std::string& pricePath) {
-    Catalogue loaded;
-    const LoadOutcome outcome = ReadCatalogue(cataloguePath, pricePath, loaded);
-    if (outcome.result != LoadResult::Loaded)
-        return outcome;
+    Result<Catalogue> read = ReadCatalogue(cataloguePath, pricePath);
+    if (!read)
+        return OutcomeOf(read.error());
+    Catalogue& loaded = *read;
     ChangeScope scope(*this);
     m_settings = SettingsStore(cataloguePath, m_userSettingsFile);
-    m_settingsWarning = m_settings.Overlay(loaded);
-    m_catalogue = std::move(loaded);
+    m_settingsWarning = m_settings.Overlay(loaded.settings, loaded.snapshot->pricesPresent);
     m_cataloguePath = cataloguePath;
-    m_snapshot = MakeSnapshot(m_catalogue);
+    m_snapshot = std::move(loaded.snapshot);
+    m_stored = loaded.settings;
+    m_missing = std::move(loaded.missing);
     m_undo.Clear();
 
-    if (m_catalogue.pricesPresent) {
-        m_showPricesChecked = m_catalogue.showPrices;
+    if (m_snapshot->pricesPresent) {
+        m_showPricesChecked = m_stored.showPrices;
         m_priceBoxCaption = kPriceBoxCaption;
     } else {
         m_showPricesChecked = false;
@@ -59,7 +55,7 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
         m_priceText.clear();
         m_currencyText.clear();
     }
-    m_standardConfiguration = m_catalogue.useStdConfig;
+    m_standardConfiguration = m_stored.useStdConfig;
 
     m_choice = Choice{};
     for (const auto& info : AllGroups()) {
@@ -70,7 +66,7 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
             index = 0;
             break;
         case ControlKind::EditableList:
-            index = ClampListIndex(m_catalogue.osStdLanguage, count);
+            index = ClampListIndex(m_stored.osStdLanguage, count);
             break;
         case ControlKind::RadioGroup:
         case ControlKind::List:
@@ -81,7 +77,7 @@ LoadOutcome Configurator::LoadCatalogue(const std::string& cataloguePath, const 
     const int language = m_choice[Group::OSLanguage];
     m_checkedLanguage = language >= 0 && language <= 5 ? language : -1;
     m_startChoice = m_choice;
-    return outcome;
+    return {};
 }
 
 std::string Configurator::LoadFailureText(const LoadOutcome& outcome) {
@@ -92,12 +88,12 @@ std::string Configurator::LoadFailureText(const LoadOutcome& outcome) {
 }
 
 std::optional<Message> Configurator::LoadWarning() const {
-    if (m_catalogue.missing.empty())
+    if (m_missing.empty())
         return std::nullopt;
     std::string text =
         "The catalogue " + m_cataloguePath +
         " names order numbers that are not listed in [OrderNumbers]. These entries were left out:";
-    for (const auto& entry : m_catalogue.missing)
+    for (const auto& entry : m_missing)
         text += "\n" + entry.section + "/" + entry.key + ": " + entry.orderNumber;
     return Message::Warning(text);
 }
@@ -109,22 +105,22 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
         messages.push_back(*m_settingsWarning);
     CheckConfiguration();
     const CheckResult firstResult = m_checkResult;
-    if (m_catalogue.pricesPresent) {
+    if (m_snapshot->pricesPresent) {
         // Toggling "Show Price of Unit" twice brings the box into the stored state. The
         // setting is written only where the file does not hold it yet, so a read-only
         // catalogue starts without a write error.
         for (int i = 0; i < 2; ++i)
             ShowPricesToggle();
     }
-    if (m_catalogue.pricesPresent && writeSettings) {
+    if (m_snapshot->pricesPresent && writeSettings) {
         const bool stored = m_settings.ReadBool("ShowPrices", !m_showPricesChecked);
         if (stored != m_showPricesChecked) {
             if (auto failure = WriteShowPrices())
                 messages.push_back(*failure);
         }
     }
-    if (firstResult == CheckResult::Passed)
-        UpdateUnitPrice();
+    if (firstResult == CheckResult::Passed && m_snapshot->pricesPresent)
+        m_priceText = ComputeUnitPrice(m_choice, *m_snapshot);
     m_startChoice = m_choice;
     MarkSaved();
     return messages;
@@ -133,75 +129,28 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
 void Configurator::UserSelect(Group group, int index) {
     ChangeScope scope(*this);
     UndoStep step(*this);
-    m_choice[group] = ClampListIndex(index, m_snapshot->Count(group));
-    if (group == Group::OSLanguage)
-        m_choice.typedLanguage.clear();
-    RunHandler(group);
+    ChangeControl(Control::Of(group), index, ChangeBy::User);
 }
 
 void Configurator::UserSetPCI(bool checked) {
     ChangeScope scope(*this);
     UndoStep step(*this);
-    m_choice.pciChecked = checked;
-    CheckConfiguration();
+    ChangeControl(Control::Card(), checked ? 1 : 0, ChangeBy::User);
 }
 
 void Configurator::UserTypeLanguage(const std::string& text) {
     ChangeScope scope(*this);
     // Typing on is one step with the keys before it, as in any text box.
     UndoStep step(*this, true);
-    const auto& items = m_snapshot->Items(Group::OSLanguage);
-    const auto match = std::find(items.begin(), items.end(), text);
-    if (match != items.end()) {
-        m_choice[Group::OSLanguage] = static_cast<int>(match - items.begin());
-        m_choice.typedLanguage.clear();
-    } else {
-        m_choice[Group::OSLanguage] = -1;
-        m_choice.typedLanguage = text;
-    }
+    m_choice = TypeLanguage(std::move(m_choice), text, *m_snapshot);
 }
 
-void Configurator::SetRadioIndex(Group group, int index) {
+void Configurator::ChangeControl(Control control, int index, ChangeBy by) {
     ChangeScope scope(*this);
-    const int clamped = ClampRadioIndex(index, m_snapshot->Count(group));
-    if (clamped == m_choice[group])
-        return;
-    m_choice[group] = clamped;
-    RunHandler(group);
-}
-
-void Configurator::SetListIndex(Group group, int index) {
-    ChangeScope scope(*this);
-    m_choice[group] = ClampListIndex(index, m_snapshot->Count(group));
-    if (group == Group::OSLanguage)
-        m_choice.typedLanguage.clear();
-}
-
-void Configurator::SetPCIChecked(bool checked) {
-    ChangeScope scope(*this);
-    if (checked == m_choice.pciChecked)
-        return;
-    m_choice.pciChecked = checked;
-    CheckConfiguration();
-}
-
-void Configurator::RunHandler(Group group) {
-    if (group == Group::OSLanguage)
-        return;
-    if (group == Group::HMI)
-        HMIChange();
-    else
+    Reaction reaction = React(std::move(m_choice), control, index, by, *m_snapshot);
+    m_choice = std::move(reaction.choice);
+    if (reaction.runsCheck)
         CheckConfiguration();
-}
-
-void Configurator::ApplyHMIVisibility() {
-    m_choice.azoVisible = m_choice[Group::HMI] == 0;
-}
-
-void Configurator::HMIChange() {
-    ChangeScope scope(*this);
-    ApplyHMIVisibility();
-    CheckConfiguration();
 }
 
 CheckResult Configurator::CheckConfiguration() {
@@ -210,20 +159,13 @@ CheckResult Configurator::CheckConfiguration() {
     Result<RuleSections> rules = ReadRuleSections(m_cataloguePath);
     m_rules = rules ? std::optional<RuleSections>(std::move(*rules)) : std::nullopt;
     const Verdict verdict = Evaluate(m_choice, *m_snapshot, m_rules ? *m_rules : RuleSections{});
-    m_choice = CompleteProfibus(m_choice, *m_snapshot);
+    m_choice = CompleteProfibus(std::move(m_choice), *m_snapshot);
     m_checkResult = verdict.result;
     m_statusText = verdict.statusText;
-    m_errorDisplay = verdict.error || verdict.result != CheckResult::Passed;
-    if (verdict.unitPrice)
-        m_priceText = *verdict.unitPrice;
+    m_errorDisplay = verdict.result != CheckResult::Passed;
+    if (const auto price = CheckedUnitPrice(m_choice, verdict, *m_snapshot))
+        m_priceText = *price;
     return verdict.result;
-}
-
-void Configurator::UpdateUnitPrice() {
-    if (!m_snapshot->pricesPresent)
-        return;
-    ChangeScope scope(*this);
-    m_priceText = ComputeUnitPrice(m_choice, *m_snapshot);
 }
 
 void Configurator::ShowPricesToggle() {
@@ -235,7 +177,7 @@ void Configurator::ShowPricesToggle() {
     m_priceBoxVisible = true;
     m_priceBoxCaption = kPriceBoxCaption;
     CheckConfiguration();
-    m_currencyText = "  " + m_catalogue.currency;
+    m_currencyText = "  " + m_snapshot->currency;
 }
 
 std::optional<Message> Configurator::WriteShowPrices() {
@@ -245,7 +187,7 @@ std::optional<Message> Configurator::WriteShowPrices() {
 }
 
 std::optional<Message> Configurator::ShowPricesClick() {
-    if (!m_catalogue.pricesPresent)
+    if (!m_snapshot->pricesPresent)
         return std::nullopt;
     ChangeScope scope(*this);
     // Stored first: when the catalogue cannot be written the display stays as it was,
@@ -266,10 +208,9 @@ std::optional<Message> Configurator::SetStdConfigExecute() {
         return Message::Error(written.error().message);
     m_standardConfiguration = checked;
     const int index = checked ? 0 : -1;
-    for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
-        SetRadioIndex(g, index);
-    for (Group g : {Group::HMI, Group::Power, Group::Display, Group::HMICable})
-        SetListIndex(g, index);
+    for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS, Group::HMI, Group::Power,
+                    Group::Display, Group::HMICable})
+        ChangeControl(Control::Of(g), index, ChangeBy::Program);
     CheckConfiguration();
     return std::nullopt;
 }
@@ -278,7 +219,7 @@ std::optional<Message> Configurator::StoreOSStdLanguage(int language) {
     ChangeScope scope(*this);
     if (const Result<void> written = m_settings.WriteInteger("OSStdLanguage", language); !written)
         return Message::Error(written.error().message);
-    SetListIndex(Group::OSLanguage, language);
+    ChangeControl(Control::Of(Group::OSLanguage), language, ChangeBy::Program);
     return std::nullopt;
 }
 
@@ -299,21 +240,28 @@ std::optional<Message> Configurator::ApplyIDCode(const std::string& prefixedCode
         return std::nullopt;
     ChangeScope scope(*this);
     UndoStep step(*this);
-    if (const Result<void> decoded = DecodeIDCode(prefixedCode, *m_snapshot, *this); !decoded)
+    const Result<DecodedCode> decoded = DecodeIDCode(prefixedCode, *m_snapshot);
+    if (!decoded)
         return Message::Error(decoded.error().message);
-    ApplyHMIVisibility();
+    // Place by place as the controls take it, each reaction running its check as a click would.
+    for (const DecodedPlace& place : decoded->places)
+        if (place.selects)
+            ChangeControl(place.control, place.index, ChangeBy::Program);
+    m_choice = WithAzoVisibility(std::move(m_choice));
     CheckConfiguration();
     return std::nullopt;
 }
 
 std::optional<Message> Configurator::EnterIDCode(const std::string& typed) {
     ChangeScope scope(*this);
-    const std::string code = NormalizeTypedCode(typed);
-    if (auto failure = ApplyIDCode(code))
+    const Result<std::string> code = NormalizeTypedCode(typed);
+    if (!code)
+        return Message::Error(code.error().message);
+    if (auto failure = ApplyIDCode(*code))
         return failure;
     const Result<OrderList> build = BuildOrderlist();
     const Result<void> same =
-        CheckRoundTrip(code, build ? Result<std::string>(build->code) : Result<std::string>(build.error()));
+        CheckRoundTrip(*code, build ? Result<std::string>(build->code) : Result<std::string>(build.error()));
     if (!same)
         return Message::Error(same.error().message);
     return std::nullopt;
@@ -325,19 +273,42 @@ Result<OrderList> Configurator::BuildOrderlist() {
     if (build) {
         ChangeScope scope(*this);
         m_customer[CustomerRecord::Code] = build->code;
+        m_orderList = *build;
     }
     return build;
+}
+
+Configurator::CheckedOrderList Configurator::ComposeChecked(const std::string& refusal) {
+    ChangeScope scope(*this);
+    if (CheckConfiguration() != CheckResult::Passed)
+        return {std::nullopt, Message::Information(refusal.empty() ? m_statusText : refusal)};
+    Result<OrderList> build = BuildOrderlist();
+    if (!build)
+        return {std::nullopt, Message::Error(build.error().message)};
+    return {std::move(*build), std::nullopt};
+}
+
+Configurator::CheckedOrderList Configurator::ShowOrderList() {
+    return ComposeChecked({});
 }
 
 std::string Configurator::ProposedOrderListName() const {
     return m_customerFile.empty() ? std::string() : paths::ReplaceExtension(m_customerFile, ".rtf");
 }
 
-bool Configurator::OrderListSaved(const std::string& rtfPath) {
-    // The order now has a name: the next File Save writes its customer file beside the list.
-    if (!m_customerFile.empty())
+Result<bool> Configurator::SaveOrderList(const std::string& chosenPath) {
+    std::string path = chosenPath;
+    const std::string fileName = paths::FileName(path);
+    if (fileName.empty() || fileName == "." || fileName == "..")
         return false;
-    SetCustomerFile(paths::ReplaceExtension(rtfPath, ".CST"));
+    if (fileName.find('.') == std::string::npos)
+        path += ".rtf";
+    if (const Result<void> written = WriteFileSafely(path, m_orderList ? m_orderList->rtf : std::string());
+        !written)
+        return written.error();
+    // The order now has a name: the next File Save writes its customer file beside the list.
+    if (m_customerFile.empty())
+        SetCustomerFile(paths::ReplaceExtension(path, ".CST"));
     return true;
 }
 
@@ -355,7 +326,7 @@ void Configurator::SetCustomerFile(const std::string& path) {
 void Configurator::StoreCustomerFields(const CustomerRecord& fields) {
     ChangeScope scope(*this);
     for (int f = CustomerRecord::Company1; f < CustomerRecord::Code; ++f)
-        m_customer.fields[f] = fields.fields[f];
+        m_customer.fields[f] = CleanCustomerField(fields.fields[f]);
     m_customerDataFlag = true;
 }
 
@@ -378,12 +349,7 @@ std::vector<Message> Configurator::OpenCustomerFile(const std::string& path) {
 }
 
 std::optional<Message> Configurator::PrepareSave() {
-    ChangeScope scope(*this);
-    if (CheckConfiguration() != CheckResult::Passed)
-        return Message::Information(kSaveRefusedText);
-    if (const Result<OrderList> build = BuildOrderlist(); !build)
-        return Message::Error(build.error().message);
-    return std::nullopt;
+    return ComposeChecked(kSaveRefusedText).message;
 }
 
 std::optional<Message> Configurator::SaveToCustomerFile() {

@@ -9,6 +9,7 @@
 #include "core/catalogue/Catalogue.h"
 #include "core/config/Choice.h"
 #include "core/config/ConfigurationCheck.h"
+#include "core/config/Reaction.h"
 #include "core/customer/CustomerRecord.h"
 #include "core/idcode/IDCode.h"
 #include "core/orderlist/OrderList.h"
@@ -32,7 +33,7 @@ inline constexpr const char* kPriceBoxCaption = "Price of unit";
 // The main window's state and its commands, without any widget: the loaded catalogue (as a
 // shared snapshot), the user's choice, the status display, the price box, the settings' check
 // marks and the customer record. The widgets mirror it whenever it tells them it changed.
-class Configurator : private SelectionSink {
+class Configurator {
   public:
     Configurator() = default;
 
@@ -56,7 +57,6 @@ class Configurator : private SelectionSink {
     // writeSettings false leaves the catalogue file untouched (the command-line companion).
     std::vector<Message> StartUp(bool writeSettings = true);
 
-    const Catalogue& catalogue() const { return m_catalogue; }
     const std::string& cataloguePath() const { return m_cataloguePath; }
     // The catalogue as the controls show it; shared, never changed after loading.
     const std::shared_ptr<const CatalogueSnapshot>& snapshot() const { return m_snapshot; }
@@ -65,26 +65,21 @@ class Configurator : private SelectionSink {
     const Choice& startChoice() const { return m_startChoice; }
     Configuration configuration() const { return Configuration(m_choice, *m_snapshot); }
 
-    // A user's change of a control: takes the selection and runs the control's handler
-    // (the check; HMIChange also sets the ZEV-Azo's visibility; OSLanguage runs nothing).
+    // A user's change of a control: the reaction of the control (the check; HMI also sets the
+    // ZEV-Azo's visibility; the language box runs nothing).
     void UserSelect(Group group, int index);
     void UserSetPCI(bool checked);
     // The user typed into the editable language box; a text equal to an entry selects it.
     void UserTypeLanguage(const std::string& text);
+    // A change of one control through its reaction (React), by the user or the program; runs
+    // the check when the reaction does. Not an undo step of its own.
+    void ChangeControl(Control control, int index, ChangeBy by);
 
-    // Changes made by the program, with the toolkit's reactions: a radio group or the check
-    // box runs its click handler when its state changes; a list runs nothing.
-    void SetRadioIndex(Group group, int index) override;
-    void SetListIndex(Group group, int index) override;
-    void SetPCIChecked(bool checked) override;
-
-    void HMIChange();
     // Reads the rule sections, completes a Profibus pair, evaluates and stores the verdict.
     CheckResult CheckConfiguration();
     // The rule sections the last check read, so that what follows a change (the rule hints)
     // need not read the file again; null when the file could not be read.
     const RuleSections* lastRuleSections() const { return m_rules ? &*m_rules : nullptr; }
-    void UpdateUnitPrice();
     std::optional<Message> ShowPricesClick();
     std::optional<Message> SetStdConfigExecute();
     std::optional<Message> StoreOSStdLanguage(int language);
@@ -105,7 +100,7 @@ class Configurator : private SelectionSink {
     const std::string& priceBoxCaption() const { return m_priceBoxCaption; }
     bool priceBoxVisible() const { return m_priceBoxVisible; }
     bool showPricesChecked() const { return m_showPricesChecked; }
-    bool showPricesEnabled() const { return m_catalogue.pricesPresent; }
+    bool showPricesEnabled() const { return m_snapshot->pricesPresent; }
 
     // Settings menu.
     bool standardConfigurationChecked() const { return m_standardConfiguration; }
@@ -117,17 +112,27 @@ class Configurator : private SelectionSink {
     // Sets the selections from a prefixed code, then brings the ZEV-Azo's visibility, the
     // status display and the price up to date. A message when the code is too short.
     std::optional<Message> ApplyIDCode(const std::string& prefixedCode);
-    // The ID-code dialog's OK and the companion's decode: applies a typed code, composes the
-    // order list and tells whether the code stands for the configuration it produced.
+    // The ID-code dialog's OK, the companion's decode and its --code: applies a typed code
+    // (as NormalizeTypedCode takes it), composes the order list and tells whether the code
+    // stands for the configuration it produced.
     std::optional<Message> EnterIDCode(const std::string& typed);
 
-    // Composes the order list; on success the code is stored as the customer's Code.
+    // Composes the order list; on success the code is stored as the customer's Code and the
+    // list is kept for SaveOrderList.
     Result<OrderList> BuildOrderlist();
+    // Show Order List: the check, then the order list. A message instead when the check finds a
+    // fault (its status, as information) or the list cannot be made (an error).
+    struct CheckedOrderList {
+        std::optional<OrderList> list;
+        std::optional<Message> message;
+    };
+    CheckedOrderList ShowOrderList();
     // The name the order list's Save To Disk proposes: beside the customer file; none without one.
     std::string ProposedOrderListName() const;
-    // After the order list was saved: an order without a customer file gets one beside the
-    // list. True when the customer file changed.
-    bool OrderListSaved(const std::string& rtfPath);
+    // Save To Disk of the last order list composed: a chosen name without an extension gets
+    // ".rtf"; "." and ".." (or no file name) write nothing (false). An order without a customer
+    // file then gets one beside the list. The error names the file that could not be written.
+    Result<bool> SaveOrderList(const std::string& chosenPath);
 
     // Customer record and files.
     const CustomerRecord& customer() const { return m_customer; }
@@ -193,14 +198,14 @@ class Configurator : private SelectionSink {
 
     void Restore(const Choice& choice);
     void MarkSaved();
-    void RunHandler(Group group);
-    void ApplyHMIVisibility();
+    CheckedOrderList ComposeChecked(const std::string& refusal);
     void ShowPricesToggle();
     std::optional<Message> WriteShowPrices();
 
-    Catalogue m_catalogue;
     std::string m_cataloguePath;
-    std::shared_ptr<const CatalogueSnapshot> m_snapshot = std::make_shared<CatalogueSnapshot>();
+    std::shared_ptr<const CatalogueSnapshot> m_snapshot = std::make_shared<const CatalogueSnapshot>();
+    StoredSettings m_stored;
+    std::vector<MissingOrderNumber> m_missing;
     Choice m_choice;
     std::string m_userSettingsFile;
     SettingsStore m_settings;
@@ -222,6 +227,7 @@ class Configurator : private SelectionSink {
     bool m_standardConfiguration = true;
     int m_checkedLanguage = -1;
 
+    std::optional<OrderList> m_orderList;
     CustomerRecord m_customer;
     std::string m_customerFile;
     bool m_customerDataFlag = false;

@@ -330,8 +330,10 @@ std::string DraftOfferText(const KeptDraft& kept, const Configurator& configurat
         (draft.customerFile.empty() ? "no customer file" : paths::FileName(draft.customerFile));
     if (draft.catalogueStamp == CatalogueStamp(*configurator.snapshot()))
         return text;
-    const RecheckBasis basis =
-        MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(), configurator.cataloguePath());
+    // Without readable rules the check runs as it does then: without them.
+    const Result<RuleSections> rules = ReadRuleSections(configurator.cataloguePath());
+    const RecheckBasis basis = MakeRecheckBasis(configurator.snapshot(), configurator.startChoice(),
+                                                rules ? *rules : RuleSections{});
     const RecheckedOrder order = RecheckCustomerFile(kept.path, basis);
     if (order.verdict == RecheckVerdict::Unreadable)
         return text +

@@ -60,7 +60,7 @@ SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile, bo
     : m_cataloguePath(std::move(cataloguePath)), m_userFile(std::move(userFile)),
       m_perUser(perUser && !m_userFile.empty()) {}
 
-std::optional<Message> SettingsStore::Overlay(Catalogue& catalogue) const {
+std::optional<Message> SettingsStore::Overlay(StoredSettings& settings, bool pricesPresent) const {
     if (!m_perUser)
         return std::nullopt;
     std::error_code ec;
@@ -87,11 +87,11 @@ std::optional<Message> SettingsStore::Overlay(Catalogue& catalogue) const {
             continue;
         }
         if (std::strcmp(key, "ShowPrices") == 0)
-            catalogue.showPrices = catalogue.pricesPresent && value != 0;
+            settings.showPrices = pricesPresent && value != 0;
         else if (std::strcmp(key, "UseStdConfig") == 0)
-            catalogue.useStdConfig = value != 0;
+            settings.useStdConfig = value != 0;
         else
-            catalogue.osStdLanguage = value;
+            settings.osStdLanguage = value;
     }
     if (bad.empty())
         return std::nullopt;

@@ -8,7 +8,7 @@
 
 namespace kb {
 
-struct Catalogue;
+struct StoredSettings;
 
 // The per-user settings file: $XDG_CONFIG_HOME/vk72-configurator/settings.ini, or
 // HOME/.config/... when the variable is unset, empty or not absolute. Empty when neither
@@ -39,7 +39,7 @@ class SettingsStore {
     // Puts the per-user values over the catalogue's. A per-user file that cannot be read,
     // or a value in it that is not a number, leaves the catalogue's value; the warning
     // names the file.
-    std::optional<Message> Overlay(Catalogue& catalogue) const;
+    std::optional<Message> Overlay(StoredSettings& settings, bool pricesPresent) const;
 
     // A value as stored: the per-user file's when it holds one, else the catalogue's.
     bool ReadBool(const char* key, bool def) const;

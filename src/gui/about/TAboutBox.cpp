@@ -6,9 +6,9 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "core/catalogue/Catalogue.h"
 #include "core/session/AboutText.h"
 #include "core/session/AppInfo.h"
+#include "core/session/Configurator.h"
 #include "gui/widgets/QtText.h"
 
 using namespace kb;
@@ -30,10 +30,10 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, int top, int height) {
 
 } // namespace
 
-TAboutBox::TAboutBox(const Catalogue* catalogue, QWidget* parent)
+TAboutBox::TAboutBox(const Configurator* core, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_catalogue(catalogue) {
+      m_core(core) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("Info"));
     setModal(true);
@@ -78,8 +78,8 @@ TAboutBox::TAboutBox(const Catalogue* catalogue, QWidget* parent)
 void TAboutBox::FormActivate() {
     m_notice->setText(QLatin1String(kMakerNotice));
     m_productName->setText(QLatin1String(kApplicationTitle));
-    const Catalogue unknown;
-    const Catalogue& catalogue = m_catalogue ? *m_catalogue : unknown;
+    const CatalogueSnapshot unknown;
+    const CatalogueSnapshot& catalogue = m_core ? *m_core->snapshot() : unknown;
     m_version->setText(
         ToQ(AboutVersionLine(catalogue.version, catalogue.pricesPresent, catalogue.priceDate)));
     m_comments->setText(QLatin1String(kDesignerCredit));

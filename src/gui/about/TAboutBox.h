@@ -3,7 +3,7 @@
 #include <QDialog>
 
 namespace kb {
-struct Catalogue;
+class Configurator;
 }
 class QLabel;
 
@@ -13,7 +13,7 @@ class TAboutBox : public QDialog {
     Q_OBJECT
   public:
     // Without a catalogue it is taken as unknown and without prices.
-    explicit TAboutBox(const kb::Catalogue* catalogue = nullptr, QWidget* parent = nullptr);
+    explicit TAboutBox(const kb::Configurator* core = nullptr, QWidget* parent = nullptr);
 
     void FormActivate();
 
@@ -21,7 +21,7 @@ class TAboutBox : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
-    const kb::Catalogue* m_catalogue;
+    const kb::Configurator* m_core;
     QLabel* m_productName;
     QLabel* m_version;
     QLabel* m_comments;

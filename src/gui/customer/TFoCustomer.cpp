@@ -29,16 +29,13 @@ constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
     CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
     CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
 
-// Turns line breaks and tabs into blanks; the length stays, so the cursor keeps its place.
+// Keeps a field as the customer file can: the core's cleaning as the text arrives.
 class SingleLineValidator : public QValidator {
   public:
     using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        for (QChar& c : input) {
-            if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') ||
-                c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
-                c = QLatin1Char(' ');
-        }
+    State validate(QString& input, int& position) const override {
+        input = ToQ(CleanCustomerField(FromQ(input)));
+        position = std::min(position, static_cast<int>(input.size()));
         return Acceptable;
     }
 };
@@ -76,7 +73,8 @@ void TFoCustomer::buildControls() {
     // line breaks and tabs become blanks as they arrive, as the file would store them.
     auto* validator = new SingleLineValidator(this);
     for (QLineEdit* edit : m_edits) {
-        edit->setMaxLength(static_cast<int>(TIniFile::kMaxValueLength));
+        // Room for surrogate pairs; the validator holds the box to its characters.
+        edit->setMaxLength(static_cast<int>(2 * TIniFile::kMaxValueLength));
         edit->setValidator(validator);
     }
 

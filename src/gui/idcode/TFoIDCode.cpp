@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QValidator>
 #include <memory>
@@ -226,32 +225,13 @@ void TFoIDCode::UpdateOkButton() {
     m_ok->setFocus();
 }
 
-std::optional<QStringList> TFoIDCode::SplitCode(const QString& text) {
-    QString code = text.trimmed();
-    if (code.startsWith(QStringLiteral("VK72"), Qt::CaseInsensitive))
-        code.remove(0, 4);
-    code.remove(QRegularExpression(QStringLiteral("[-\\s]")));
-    int total = 0;
-    for (int length : kBoxLengths)
-        total += length;
-    if (code.size() != total)
-        return std::nullopt;
-    QStringList parts;
-    int start = 0;
-    for (int length : kBoxLengths) {
-        parts.append(code.mid(start, length));
-        start += length;
-    }
-    return parts;
-}
-
 bool TFoIDCode::PasteCode(const QString& text) {
     ensureControls();
-    const auto parts = SplitCode(text);
+    const auto parts = SplitTypedCode(FromQ(text));
     if (!parts)
         return false;
     for (std::size_t n = 0; n < m_edits.size(); ++n)
-        m_edits[n]->setText(parts->at(static_cast<qsizetype>(n)));
+        m_edits[n]->setText(ToQ((*parts)[n]));
     return true;
 }
 

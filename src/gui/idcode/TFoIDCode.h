@@ -35,8 +35,6 @@ class TFoIDCode : public DeferredDialog {
     // "VK72-" and the five boxes joined by dashes.
     QString TypedCode() const;
 
-    // A whole code, with or without "VK72-" and dashes, as the five boxes' texts.
-    static std::optional<QStringList> SplitCode(const QString& text);
     // Spreads a pasted whole code over the five boxes; false (nothing changed) for other text.
     bool PasteCode(const QString& text);
 

@@ -100,7 +100,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     ConnectControls();
     // Created in this order after the main window, and owned by it.
     m_orderlist = new TFoOrderlist(m_core, m_presenter, this);
-    m_aboutBox = new TAboutBox(&m_core.catalogue(), this);
+    m_aboutBox = new TAboutBox(&m_core, this);
     m_customer = new TFoCustomer(m_core, m_presenter, this);
     m_idCode = new TFoIDCode(m_core, m_presenter, this);
     m_newVersionBox = new TNewVersionBox(&m_presenter, this);
@@ -409,16 +409,12 @@ void TForm1::BtnCustomerClick() {
 }
 
 void TForm1::BtnShowOrderlistClick() {
-    if (m_core.CheckConfiguration() != CheckResult::Passed) {
-        ShowMessage(Message::Information(m_core.statusText()));
+    const Configurator::CheckedOrderList shown = m_core.ShowOrderList();
+    if (shown.message) {
+        ShowMessage(*shown.message);
         return;
     }
-    const Result<OrderList> build = m_core.BuildOrderlist();
-    if (!build) {
-        ShowMessage(Message::Error(build.error().message));
-        return;
-    }
-    m_orderlist->ShowList(*build);
+    m_orderlist->ShowList(*shown.list);
     ShowModal(m_orderlist);
 }
 

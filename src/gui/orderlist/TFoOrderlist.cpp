@@ -233,18 +233,8 @@ void TFoOrderlist::SaveButtonClick() {
     if (name.isEmpty())
         return;
 
-    std::string path = PathFromQ(name);
-    const std::string fileName = paths::FileName(path);
-    if (fileName.empty() || fileName == "." || fileName == "..")
-        return;
-    if (fileName.find('.') == std::string::npos)
-        path += ".rtf";
-    if (const Result<void> written = WriteFileSafely(path, m_rtf); !written) {
-        m_presenter.Show(Message::Error(written.error().message), this);
-        return;
-    }
-    if (m_core.OrderListSaved(path))
-        emit customerFileChanged();
+    if (const Result<bool> saved = m_core.SaveOrderList(PathFromQ(name)); !saved)
+        m_presenter.Show(Message::Error(saved.error().message), this);
 }
 
 void TFoOrderlist::ClipButtonClick() {

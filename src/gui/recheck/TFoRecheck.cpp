@@ -15,12 +15,13 @@
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include "core/customer/Recheck.h"
 #include "core/session/Configurator.h"
 #include "gui/recheck/RecheckModel.h"
-#include "gui/recheck/RecheckWorker.h"
 #include "gui/widgets/MessagePresenter.h"
 #include "gui/widgets/QtText.h"
 
@@ -139,7 +140,14 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     UpdateButtons();
 }
 
-TFoRecheck::~TFoRecheck() = default;
+TFoRecheck::~TFoRecheck() {
+    // The check holds nothing of the window, but stops with it rather than run on unseen.
+    if (m_watcher) {
+        QFuture<RecheckProgress> future = m_watcher->future();
+        future.cancel();
+        future.waitForFinished();
+    }
+}
 
 void TFoRecheck::Open() {
     if (!isVisible()) {
@@ -169,7 +177,7 @@ void TFoRecheck::BtnBrowseClick() {
 }
 
 void TFoRecheck::BtnCheckClick() {
-    if (m_worker)
+    if (m_watcher)
         BtnCancelClick();
     const CatalogueSnapshot& catalogue = *m_core.snapshot();
     m_model->Clear(catalogue.pricesPresent ? catalogue.currency : std::string(), catalogue.decimalSeparator);
@@ -184,30 +192,40 @@ void TFoRecheck::BtnCheckClick() {
         UpdateButtons();
         return;
     }
+    const Result<RuleSections> rules = ReadRuleSections(m_core.cataloguePath());
+    if (!rules)
+        m_rulesWarning = rules.error().message;
     RecheckBasis basis =
-        MakeRecheckBasis(m_core.snapshot(), m_core.startChoice(), m_core.cataloguePath(), &m_rulesWarning);
-    m_worker = new RecheckWorker(std::move(basis), {PathFromQ(path)}, this);
-    connect(m_worker, &RecheckWorker::progressed, this, &TFoRecheck::TakeProgress);
-    connect(m_worker, &QThread::finished, this, &TFoRecheck::WorkerFinished);
+        MakeRecheckBasis(m_core.snapshot(), m_core.startChoice(), rules ? *rules : RuleSections{});
+    m_watcher = new QFutureWatcher<RecheckProgress>(this);
+    connect(m_watcher, &QFutureWatcherBase::resultReadyAt, this, &TFoRecheck::TakeProgress);
+    connect(m_watcher, &QFutureWatcherBase::finished, this, &TFoRecheck::WorkerFinished);
     m_progress->setRange(0, 0);
     m_progress->show();
     m_cancel->show();
     ShowCounts();
     UpdateButtons();
-    m_worker->start(QThread::LowPriority);
+    const std::vector<std::string> paths{PathFromQ(path)};
+    m_watcher->setFuture(
+        QtConcurrent::run([basis = std::move(basis), paths](QPromise<RecheckProgress>& promise) {
+            // Below the window's thread, so the window answers at once while a folder is checked.
+            QThread::currentThread()->setPriority(QThread::LowPriority);
+            RecheckRun run;
+            run.report = [&promise](RecheckProgress progress) { promise.addResult(std::move(progress)); };
+            run.cancelled = [&promise] { return promise.isCanceled(); };
+            RecheckOrders(paths, basis, run);
+            QThread::currentThread()->setPriority(QThread::NormalPriority);
+        }));
 }
 
 void TFoRecheck::BtnCancelClick() {
-    if (!m_worker)
+    if (!m_watcher)
         return;
-    // The window answers at once; the thread stops after the file it is reading and goes.
-    RecheckWorker* worker = m_worker;
-    m_worker = nullptr;
-    disconnect(worker, nullptr, this, nullptr);
-    worker->cancel();
-    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    if (worker->isFinished())
-        worker->deleteLater();
+    // The window answers at once; the check stops after the file it is reading.
+    m_watcher->disconnect(this);
+    m_watcher->future().cancel();
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
     m_cancelled = true;
     m_progress->hide();
     m_cancel->hide();
@@ -216,10 +234,10 @@ void TFoRecheck::BtnCancelClick() {
     emit checkEnded();
 }
 
-void TFoRecheck::TakeProgress() {
-    if (!m_worker || sender() != m_worker)
+void TFoRecheck::TakeProgress(int resultIndex) {
+    if (!m_watcher || sender() != m_watcher)
         return;
-    RecheckWorker::Progress progress = m_worker->Take();
+    RecheckProgress progress = m_watcher->resultAt(resultIndex);
     m_done = progress.done;
     m_total = progress.total;
     m_model->Append(std::move(progress.rows));
@@ -231,15 +249,10 @@ void TFoRecheck::TakeProgress() {
 }
 
 void TFoRecheck::WorkerFinished() {
-    RecheckWorker* worker = m_worker;
-    if (!worker || sender() != worker)
+    if (!m_watcher || sender() != m_watcher)
         return;
-    RecheckWorker::Progress rest = worker->Take();
-    m_done = rest.done;
-    m_total = rest.total;
-    m_model->Append(std::move(rest.rows));
-    m_worker = nullptr;
-    worker->deleteLater();
+    m_watcher->deleteLater();
+    m_watcher = nullptr;
     m_progress->hide();
     m_cancel->hide();
     ShowCounts();
@@ -249,7 +262,7 @@ void TFoRecheck::WorkerFinished() {
 
 void TFoRecheck::ShowCounts() {
     QString text = ToQ(RecheckSummary(m_model->orders()));
-    if (m_worker)
+    if (m_watcher)
         text += m_total > 0 ? QStringLiteral(" (checking %1 of %2 files...)").arg(m_done).arg(m_total)
                             : QStringLiteral(" (looking for customer files...)");
     else if (m_cancelled)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QWidget>
+
+#include "core/customer/Recheck.h"
 #include <functional>
 #include <string>
 
@@ -15,7 +18,6 @@ class QPushButton;
 class QSortFilterProxyModel;
 class QTableView;
 class RecheckModel;
-class RecheckWorker;
 
 // "Check Saved Orders": every customer file of a folder rechecked against the catalogue the
 // program has loaded, each from the start-up state, on a thread of its own. Not modal: the
@@ -36,7 +38,7 @@ class TFoRecheck : public QWidget {
 
     QString folder() const;
     void setFolder(const QString& folder);
-    bool running() const { return m_worker != nullptr; }
+    bool running() const { return m_watcher != nullptr; }
     RecheckModel* model() const { return m_model; }
     QTableView* table() const { return m_table; }
     // The rows in the order shown, under a line of column names, tab-separated.
@@ -56,7 +58,7 @@ class TFoRecheck : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    void TakeProgress();
+    void TakeProgress(int resultIndex);
     void WorkerFinished();
     void ShowCounts();
     void UpdateButtons();
@@ -79,7 +81,9 @@ class TFoRecheck : public QWidget {
     QPushButton* m_copy = nullptr;
     QPushButton* m_close = nullptr;
 
-    RecheckWorker* m_worker = nullptr; // the running check, if any
+    // The running check, if any: its rows arrive as results, at most every few hundredths
+    // of a second.
+    QFutureWatcher<kb::RecheckProgress>* m_watcher = nullptr;
     std::size_t m_done = 0;
     std::size_t m_total = 0;
     bool m_cancelled = false;

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/config/UnitPrice.h"
 #include "core/idcode/IDCode.h"
 #include "core/session/Configurator.h"
 
@@ -16,6 +17,7 @@ namespace {
 struct Trial {
     Choice choice;
     Verdict verdict;
+    std::string price;
     std::string code;
 };
 
@@ -28,7 +30,8 @@ std::vector<Trial> SampleTrials(const Configurator& c, const RuleSections& rules
             choice.pciChecked = i % 2 == 0;
             const Verdict verdict = Evaluate(choice, *c.snapshot(), rules);
             const Result<std::string> code = EncodeIDCode(choice, *c.snapshot());
-            trials.push_back({choice, verdict, code ? *code : code.error().message});
+            trials.push_back({choice, verdict, ComputeUnitPrice(choice, *c.snapshot()),
+                              code ? *code : code.error().message});
         }
     }
     return trials;
@@ -59,7 +62,7 @@ TEST(ConcurrentEvaluation, SharedSnapshotNeedsNoLock) {
                     const Result<std::string> code = EncodeIDCode(trial.choice, *snapshot);
                     const bool same = verdict.result == trial.verdict.result &&
                                       verdict.statusText == trial.verdict.statusText &&
-                                      verdict.unitPrice == trial.verdict.unitPrice &&
+                                      ComputeUnitPrice(trial.choice, *snapshot) == trial.price &&
                                       (code ? *code : code.error().message) == trial.code;
                     mismatches[static_cast<std::size_t>(t)] += same ? 0 : 1;
                 }

@@ -36,7 +36,7 @@ class RecheckTest : public ::testing::Test {
         const std::string ini = m_dir.write("KITBUILDER.INI", catalogue);
         const std::string prs = m_dir.write("KITBUILDER.PRS", prices);
         const Configurator c = Started(ini, prs);
-        return MakeRecheckBasis(c.snapshot(), c.startChoice(), ini);
+        return MakeRecheckBasis(c.snapshot(), c.startChoice(), ReadRuleSections(ini).value());
     }
     std::string Order(const std::string& name, const std::string& code) {
         return m_dir.write(name, CustomerFileText("Acme Ltd", "Ann Smith", code));
@@ -80,9 +80,9 @@ TEST_F(RecheckTest, SavedOrdersAgainstANewCatalogue) {
          kStatusIncomplete, "", ""},
         {"Profibus in X9 completed in X4", "", "", "VK72-1111x-110Ax-00000-000P0-D3x", V::Valid, {}, 0, ok,
          "VK72-1111x-110Ax-00000-000P0-D3x", "2225"},
-        // The hidden display and cable still count in the price, as in the main window.
+        // The hidden display and cable are not priced, as the order list does not list them.
         {"panel without display", "", "", "VK72-1111x-110Bx-00000-00000-00x", V::Valid, {}, 0, ok,
-         "VK72-1111x-110Bx-00000-00000-00x", "1195"},
+         "VK72-1111x-110Bx-00000-00000-00x", "490"},
         {"letters stored in small", "", "", "vk72-1111x-110ax-c0000-00000-d3x", V::Changed,
          {"HMI", "X1", "Display"}, 0, ok, kStandard, "2195"},
         {"code too short", "", "", "VK72-1111x-110Ax", V::Invalid, {}, -1,
@@ -144,8 +144,8 @@ TEST_F(RecheckTest, LinesAndSummary) {
 
     fs::remove(m_dir.file("KITBUILDER.PRS"));
     const Configurator c = Started(m_dir.file("KITBUILDER.INI"), m_dir.file("KITBUILDER.PRS"));
-    const RecheckBasis withoutPrices =
-        MakeRecheckBasis(c.snapshot(), c.startChoice(), m_dir.file("KITBUILDER.INI"));
+    const RecheckBasis withoutPrices = MakeRecheckBasis(
+        c.snapshot(), c.startChoice(), ReadRuleSections(m_dir.file("KITBUILDER.INI")).value());
     const RecheckedOrder unpriced = RecheckCustomerFile(Order("d.CST", kStandard), withoutPrices);
     EXPECT_EQ(withoutPrices.Currency(), "");
     EXPECT_EQ(RecheckLine(unpriced, withoutPrices.Currency()),
@@ -225,8 +225,7 @@ TEST_F(RecheckTest, FolderEntriesThatAreNoOrders) {
     }
     ::chmod(orders.c_str(), 0755);
 
-    std::atomic<bool> cancel{true};
-    EXPECT_TRUE(FindCustomerFiles({folder}, &cancel).files.empty());
+    EXPECT_TRUE(FindCustomerFiles({folder}, [] { return true; }).files.empty());
 }
 
 // The recheck must leave every order exactly as File Open leaves the main window's state:
@@ -295,9 +294,11 @@ TEST_F(RecheckTest, SameStateAsFileOpen) {
 TEST_F(RecheckTest, UnreadableCatalogueRunsWithoutRules) {
     const std::string ini = m_dir.write("KITBUILDER.INI", kSmallCatalogue);
     const Configurator c = Started(ini, "");
-    std::string error;
-    const RecheckBasis basis = MakeRecheckBasis(c.snapshot(), c.startChoice(), m_dir.path().string(), &error);
+    const Result<RuleSections> rules = ReadRuleSections(m_dir.path().string());
+    ASSERT_FALSE(rules.has_value());
+    const std::string& error = rules.error().message;
     EXPECT_NE(error.find("Cannot read \"" + m_dir.path().string() + "\""), std::string::npos) << error;
+    const RecheckBasis basis = MakeRecheckBasis(c.snapshot(), c.startChoice(), RuleSections{});
     EXPECT_TRUE(basis.rules.maxPcom.empty());
     // Two CAN in the upper row break no rule when there are none.
     const RecheckedOrder order =

@@ -100,7 +100,7 @@ TEST_F(ConfiguratorTest, StartWithoutStandardConfigurationShowsNoAmount) {
     EXPECT_EQ(m_app.priceText(), "");
 
     for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
-        m_app.SetRadioIndex(g, 0);
+        m_app.ChangeControl(Control::Of(g), 0, ChangeBy::Program);
     for (Group g : {Group::HMI, Group::Power, Group::Display})
         m_app.UserSelect(g, 0);
     EXPECT_EQ(m_app.priceText(), "");
@@ -202,7 +202,7 @@ TEST_F(ConfiguratorTest, NoPriceModeNeverShowsAPrice) {
     EXPECT_FALSE(m_app.ShowPricesClick().has_value());
     EXPECT_FALSE(m_app.showPricesChecked());
     m_app.UserSelect(Group::X1, 1);
-    m_app.SetPCIChecked(true);
+    m_app.ChangeControl(Control::Card(), 1, ChangeBy::Program);
     EXPECT_EQ(m_app.statusText(), kStatusNoErrors);
     EXPECT_EQ(m_app.priceText(), "");
     EXPECT_EQ(m_app.currencyText(), "");
@@ -217,14 +217,20 @@ TEST_F(ConfiguratorTest, WhichActionsRunTheCheck) {
         int runs;
     };
     const Case cases[] = {
-        {"radio set to its current index", [](Configurator& a) { a.SetRadioIndex(Group::Housing, 0); }, 0},
-        {"radio set to another index", [](Configurator& a) { a.SetRadioIndex(Group::Housing, 1); }, 1},
-        {"list set by the program", [](Configurator& a) { a.SetListIndex(Group::X3, 2); }, 0},
-        {"HMI set by the program", [](Configurator& a) { a.SetListIndex(Group::HMI, 1); }, 0},
+        {"radio set to its current index",
+         [](Configurator& a) { a.ChangeControl(Control::Of(Group::Housing), 0, ChangeBy::Program); }, 0},
+        {"radio set to another index",
+         [](Configurator& a) { a.ChangeControl(Control::Of(Group::Housing), 1, ChangeBy::Program); }, 1},
+        {"list set by the program",
+         [](Configurator& a) { a.ChangeControl(Control::Of(Group::X3), 2, ChangeBy::Program); }, 0},
+        {"HMI set by the program",
+         [](Configurator& a) { a.ChangeControl(Control::Of(Group::HMI), 1, ChangeBy::Program); }, 0},
         {"list changed by the user", [](Configurator& a) { a.UserSelect(Group::X3, 2); }, 1},
         {"language changed by the user", [](Configurator& a) { a.UserSelect(Group::OSLanguage, 1); }, 0},
-        {"card set to its current state", [](Configurator& a) { a.SetPCIChecked(false); }, 0},
-        {"card set to another state", [](Configurator& a) { a.SetPCIChecked(true); }, 1},
+        {"card set to its current state",
+         [](Configurator& a) { a.ChangeControl(Control::Card(), 0, ChangeBy::Program); }, 0},
+        {"card set to another state",
+         [](Configurator& a) { a.ChangeControl(Control::Card(), 1, ChangeBy::Program); }, 1},
         {"card clicked by the user", [](Configurator& a) { a.UserSetPCI(true); }, 1},
         {"HMI changed by the user", [](Configurator& a) { a.UserSelect(Group::HMI, 1); }, 1},
         {"language command", [](Configurator& a) { a.LanguageClick(2); }, 0},
@@ -248,9 +254,9 @@ TEST_F(ConfiguratorTest, HMIChangeSetsTheZevAzoVisibility) {
     ASSERT_TRUE(m_app.choice().azoVisible);
     m_app.UserSelect(Group::HMI, 1);
     EXPECT_FALSE(m_app.choice().azoVisible);
-    // Display and cable stay selected and priced while hidden.
+    // Display and cable stay selected while hidden, but are priced only when shown.
     EXPECT_EQ(m_app.statusText(), kStatusNoErrors);
-    EXPECT_EQ(m_app.priceText(), "2070");
+    EXPECT_EQ(m_app.priceText(), "1640");
     m_app.UserSelect(Group::HMI, 0);
     EXPECT_TRUE(m_app.choice().azoVisible);
     EXPECT_EQ(m_app.priceText(), "2120");
@@ -259,7 +265,7 @@ TEST_F(ConfiguratorTest, HMIChangeSetsTheZevAzoVisibility) {
 TEST_F(ConfiguratorTest, HiddenZevAzoStillNeedsDisplayAndCable) {
     Start(CatalogueText("UseStdConfig=0\n"));
     for (Group g : {Group::Housing, Group::Processor, Group::RAM, Group::OS})
-        m_app.SetRadioIndex(g, 0);
+        m_app.ChangeControl(Control::Of(g), 0, ChangeBy::Program);
     m_app.UserSelect(Group::Power, 0);
     m_app.UserSelect(Group::HMI, 1);
     EXPECT_FALSE(m_app.choice().azoVisible);
@@ -275,8 +281,8 @@ TEST_F(ConfiguratorTest, ProfibusCompletionAndPrice) {
     EXPECT_EQ(m_app.priceText(), "2190");
 
     // Emptying one of the pair by hand would be completed again at once.
-    m_app.SetListIndex(Group::X9, 0);
-    m_app.SetListIndex(Group::X4, 0);
+    m_app.ChangeControl(Control::Of(Group::X9), 0, ChangeBy::Program);
+    m_app.ChangeControl(Control::Of(Group::X4), 0, ChangeBy::Program);
     m_app.UserSelect(Group::X4, 3);
     EXPECT_EQ(m_app.choice()[Group::X9], 6);
     EXPECT_EQ(m_app.priceText(), "2190");
@@ -289,9 +295,9 @@ TEST_F(ConfiguratorTest, ProfibusCompletionAndPrice) {
 
 TEST_F(ConfiguratorTest, ForbiddenPairGivesResult4) {
     Start(CatalogueText("UseStdConfig=1\n", "[Exclude_List]\nE1=H2\n"));
-    m_app.SetPCIChecked(true);
+    m_app.ChangeControl(Control::Card(), 1, ChangeBy::Program);
     EXPECT_EQ(m_app.checkResult(), CheckResult::Passed);
-    m_app.SetRadioIndex(Group::Housing, 1);
+    m_app.ChangeControl(Control::Of(Group::Housing), 1, ChangeBy::Program);
     EXPECT_EQ(m_app.checkResult(), CheckResult::Excluded);
     EXPECT_EQ(m_app.statusText(), "Combination of PCI card and Housing B is not allowed!");
     EXPECT_TRUE(m_app.errorDisplay());
@@ -345,7 +351,7 @@ TEST_F(ConfiguratorTest, StandardConfigurationToggle) {
     Start(CatalogueText());
     const Group mandatory[] = {Group::Housing, Group::Processor, Group::RAM,     Group::OS,
                                Group::HMI,     Group::Power,     Group::Display, Group::HMICable};
-    m_app.SetRadioIndex(Group::Housing, 1);
+    m_app.ChangeControl(Control::Of(Group::Housing), 1, ChangeBy::Program);
     m_app.UserSelect(Group::X1, 1);
 
     EXPECT_FALSE(m_app.SetStdConfigExecute().has_value());

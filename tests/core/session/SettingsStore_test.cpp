@@ -18,9 +18,8 @@ namespace {
 const std::string kCatalogue =
     "[General]\r\nVersion=T1\r\nShowPrices=1\r\nUseStdConfig=1\r\nOSStdLanguage=1\r\n";
 
-Catalogue CatalogueWithPrices(bool pricesPresent = true) {
-    Catalogue c;
-    c.pricesPresent = pricesPresent;
+StoredSettings CatalogueWithPrices(bool pricesPresent = true) {
+    StoredSettings c;
     c.showPrices = pricesPresent;
     c.useStdConfig = true;
     c.osStdLanguage = 1;
@@ -77,8 +76,8 @@ TEST(SettingsStore, PerUserValuesWinOverTheCatalogue) {
             fs::create_directories(dir.path() / "cfg");
             dir.write("cfg/settings.ini", c.userText);
         }
-        Catalogue loaded = CatalogueWithPrices(c.pricesPresent);
-        const auto warning = SettingsStore(catalogue, user, true).Overlay(loaded);
+        StoredSettings loaded = CatalogueWithPrices(c.pricesPresent);
+        const auto warning = SettingsStore(catalogue, user, true).Overlay(loaded, c.pricesPresent);
         EXPECT_EQ(loaded.showPrices, c.showPrices) << c.name;
         EXPECT_EQ(loaded.useStdConfig, c.useStdConfig) << c.name;
         EXPECT_EQ(loaded.osStdLanguage, c.language) << c.name;
@@ -99,9 +98,9 @@ TEST(SettingsStore, AFolderInPlaceOfTheFileLeavesTheCatalogueValues) {
     const std::string catalogue = dir.write("KITBUILDER.INI", kCatalogue);
     const std::string user = dir.file("settings.ini");
     fs::create_directories(user);
-    Catalogue loaded = CatalogueWithPrices();
+    StoredSettings loaded = CatalogueWithPrices();
     SettingsStore store(catalogue, user, true);
-    const auto warning = store.Overlay(loaded);
+    const auto warning = store.Overlay(loaded, true);
     ASSERT_TRUE(warning.has_value());
     EXPECT_NE(warning->text.find("\"" + user + "\""), std::string::npos) << warning->text;
     EXPECT_TRUE(loaded.showPrices);
@@ -131,8 +130,8 @@ TEST(SettingsStore, PerUserWritesMakeAPrivateFolderAndLeaveTheCatalogue) {
     EXPECT_EQ(mode & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 
     // The next start reads them back.
-    Catalogue loaded = CatalogueWithPrices();
-    EXPECT_FALSE(SettingsStore(catalogue, user, true).Overlay(loaded).has_value());
+    StoredSettings loaded = CatalogueWithPrices();
+    EXPECT_FALSE(SettingsStore(catalogue, user, true).Overlay(loaded, true).has_value());
     EXPECT_FALSE(loaded.showPrices);
     EXPECT_EQ(loaded.osStdLanguage, 5);
 
