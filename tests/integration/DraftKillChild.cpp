@@ -80,13 +80,15 @@ struct Driver {
         savedCustomer = form.core().customer();
         savedChoice = form.core().choice();
     }
-    void Log() {
-        const std::string line = FormatState(NowMilliseconds(), StateOf(form, Differs())) + "\n";
+    void Log(double late) {
+        KilledState state = StateOf(form, Differs());
+        state.late = late;
+        const std::string line = FormatState(NowMilliseconds(), state) + "\n";
         if (::write(log, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
             std::abort();
     }
 
-    void Act() {
+    void Act(double late) {
         Configurator& core = form.core();
         const int action = Pick(100);
         if (action < 66) {
@@ -112,7 +114,7 @@ struct Driver {
             if (presenter.shown == before)
                 MarkSaved();
         }
-        Log();
+        Log(late);
     }
 
     int NextDelay() {
@@ -124,8 +126,10 @@ struct Driver {
         return 400 + Pick(1100);
     }
     void Schedule() {
-        QTimer::singleShot(NextDelay(), &form, [this] {
-            Act();
+        const int delay = NextDelay();
+        const double due = NowMilliseconds() + delay;
+        QTimer::singleShot(delay, Qt::PreciseTimer, &form, [this, due] {
+            Act(NowMilliseconds() - due);
             Schedule();
         });
     }
@@ -147,7 +151,7 @@ int Run(unsigned seed, const std::string& dataDir, const std::string& logPath,
         return 2;
     Driver driver{form, presenter, std::mt19937(seed), log, logPath + ".CST", {}, {}};
     driver.MarkSaved();
-    driver.Log();
+    driver.Log(0);
     driver.Schedule();
     return QApplication::exec();
 }

@@ -11,6 +11,8 @@
 // What the kill test's driven window reports after each change, as one line of text.
 struct KilledState {
     double time = 0; // milliseconds on the monotonic clock, shared by all processes
+    // How much later than asked the change came: the time the program waited for a core.
+    double late = 0;
     bool differs = false;
     std::string title;
     int result = 0;
@@ -65,9 +67,10 @@ inline std::string FormatChoice(const kb::Choice& choice) {
 inline std::string FormatState(double time, const KilledState& s) {
     std::ostringstream line;
     line.precision(3);
-    line << std::fixed << time << '\t' << (s.differs ? 1 : 0) << '\t' << EscapeField(s.title) << '\t'
-         << s.result << '\t' << EscapeField(s.status) << '\t' << EscapeField(s.price) << '\t'
-         << EscapeField(s.customerFile) << '\t' << EscapeField(FormatChoice(s.choice));
+    line << std::fixed << time << '\t' << s.late << '\t' << (s.differs ? 1 : 0) << '\t'
+         << EscapeField(s.title) << '\t' << s.result << '\t' << EscapeField(s.status) << '\t'
+         << EscapeField(s.price) << '\t' << EscapeField(s.customerFile) << '\t'
+         << EscapeField(FormatChoice(s.choice));
     for (const std::string& field : s.customer.fields)
         line << '\t' << EscapeField(field);
     return line.str();
@@ -89,18 +92,19 @@ inline bool ParseState(const std::string& line, ParsedState& parsed) {
             break;
         start = tab + 1;
     }
-    if (fields.size() != 8 + kb::CustomerRecord::kFieldCount)
+    if (fields.size() != 9 + kb::CustomerRecord::kFieldCount)
         return false;
     KilledState& s = parsed.state;
     s.time = std::stod(fields[0]);
-    s.differs = fields[1] == "1";
-    s.title = fields[2];
-    s.result = std::stoi(fields[3]);
-    s.status = fields[4];
-    s.price = fields[5];
-    s.customerFile = fields[6];
-    parsed.choiceText = fields[7];
+    s.late = std::stod(fields[1]);
+    s.differs = fields[2] == "1";
+    s.title = fields[3];
+    s.result = std::stoi(fields[4]);
+    s.status = fields[5];
+    s.price = fields[6];
+    s.customerFile = fields[7];
+    parsed.choiceText = fields[8];
     for (int f = 0; f < kb::CustomerRecord::kFieldCount; ++f)
-        s.customer.fields[static_cast<std::size_t>(f)] = fields[static_cast<std::size_t>(8 + f)];
+        s.customer.fields[static_cast<std::size_t>(f)] = fields[static_cast<std::size_t>(9 + f)];
     return true;
 }
