@@ -100,18 +100,18 @@ int RunOne(const char* kindName, int megabytes) {
         // cost.
         timespec start{}, end{};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
-        const RtfReadResult result = ReadRtf(rtf);
+        const Result<RtfDocument> result = ReadRtf(rtf);
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
         const double seconds =
             static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) / 1e9;
-        if (!result.ok) {
-            std::fprintf(stderr, "%s: %s\n", kindName, result.error.c_str());
+        if (!result) {
+            std::fprintf(stderr, "%s: %s\n", kindName, result.error().message.c_str());
             return 1;
         }
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::printf("%.4f %.1f %.1f %zu\n", seconds, usage.ru_maxrss / 1024.0,
-                    ResultBytes(result.document) / 1048576.0, result.document.paragraphs.size());
+                    ResultBytes(*result) / 1048576.0, result->paragraphs.size());
         return 0;
     }
     std::fprintf(stderr, "unknown kind %s\n", kindName);

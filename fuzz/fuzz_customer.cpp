@@ -98,14 +98,14 @@ void CheckOrderList(const OrderList& list, const CustomerRecord& customer) {
         Require(found, "a customer text is missing from the order list");
     }
 
-    const RtfReadResult copy = ReadRtf(list.rtf);
-    Require(copy.ok, "the order list's RTF copy is not read");
-    Require(copy.document.paragraphs.size() == list.rows.size(), "the RTF copy has another number of rows");
+    const Result<RtfDocument> copy = ReadRtf(list.rtf);
+    Require(copy.has_value(), "the order list's RTF copy is not read");
+    Require(copy->paragraphs.size() == list.rows.size(), "the RTF copy has another number of rows");
     for (std::size_t r = 0; r < list.rows.size(); ++r) {
         std::string expected;
         for (const std::string& cell : list.rows[r])
             expected += Printable(cell) + '\t';
-        Require(copy.document.Text(copy.document.paragraphs[r]) == expected, "a row of the RTF copy differs");
+        Require(copy->Text(copy->paragraphs[r]) == expected, "a row of the RTF copy differs");
     }
 }
 
@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckOrderList(*build, c.customer());
     }
 
-    const auto saveFailure = c.WriteCustomerFile();
+    const auto saveFailure = c.SaveToCustomerFile();
     Require(!saveFailure, "saving the customer file failed");
     const Result<CustomerRecord> saved = ReadCustomerFile(path);
     Require(saved.has_value(), "the saved customer file is reported unreadable");

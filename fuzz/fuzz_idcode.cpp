@@ -57,14 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!c.configuration().Complete())
         return 0;
 
-    const Result<std::string> encoded = c.EncodeIDCode();
+    const Result<std::string> encoded = c.CurrentIDCode();
     Require(encoded.has_value(), "a complete configuration does not encode", code);
     Require(encoded->size() == kIDCodeLength, "the code has the wrong length", code);
 
     Configurator fresh = Loaded();
     fresh.ApplyIDCode(kIDCodePrefix + *encoded);
     RequireValidSelections(fresh, *encoded);
-    const Result<std::string> again = fresh.EncodeIDCode();
+    const Result<std::string> again = fresh.CurrentIDCode();
     Require(again.has_value() && *again == *encoded, "an encoded code does not decode to itself", *encoded);
     return 0;
 }

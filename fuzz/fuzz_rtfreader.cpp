@@ -56,11 +56,9 @@ bool IsControl(char32_t c) {
     return (c < 32 && c != '\t' && c != '\n') || (c >= 0x7F && c <= 0x9F);
 }
 
-void CheckSane(const RtfReadResult& result, std::size_t inputSize) {
-    const RtfDocument& document = result.document;
+void CheckSane(const RtfDocument& document, std::size_t inputSize) {
     Require(document.fontHalfPoints > 0 && document.fontHalfPoints <= 3276, "font size out of range");
-    Require(!result.ok ||
-                (!document.fonts.empty() && !document.tabStopSets.empty() && document.tabStopSets[0].empty()),
+    Require(!document.fonts.empty() && !document.tabStopSets.empty() && document.tabStopSets[0].empty(),
             "no default font or empty tab-stop set");
     for (const RtfCharFormat& format : document.charFormats) {
         Require(format.font < document.fonts.size(), "a font index out of range");
@@ -124,18 +122,18 @@ void ReadAnyBytes(std::string_view input) {
     const std::size_t before = g_live;
     g_peak = g_live;
     {
-        const RtfReadResult result = ReadRtf(input);
+        const Result<RtfDocument> result = ReadRtf(input);
         const std::size_t held = g_live - before;
         if (held > kBytesPerInputByte * input.size() + kResultAllowance)
             std::fprintf(stderr, "fuzz_rtfreader: %zu bytes held for %zu input bytes\n", held, input.size());
         Require(held <= kBytesPerInputByte * input.size() + kResultAllowance,
                 "the result holds too much memory");
-        Require(result.ok == input.starts_with("{\\rtf"), "RTF and not RTF told apart wrongly");
-        if (!result.ok) {
-            Require(result.error == kNotRtfText, "an unexpected error text");
-            Require(result.document.paragraphs.empty(), "a document from text that is not RTF");
-        }
-        CheckSane(result, input.size());
+        Require(result.has_value() == input.starts_with("{\\rtf"), "RTF and not RTF told apart wrongly");
+        if (result)
+            CheckSane(*result, input.size());
+        else
+            Require(result.error().message == kNotRtfText && result.error().code == ErrorCode::Malformed,
+                    "an unexpected error");
     }
     Require(g_peak - before <= kBytesPerInputByte * input.size() + kPeakAllowance,
             "reading needed too much memory");
@@ -184,9 +182,9 @@ void RoundTrip(std::string_view input) {
         }
     }
 
-    const RtfReadResult result = ReadRtf(WriteRtfTable(rows, style));
-    Require(result.ok, "our own RTF is not read");
-    const RtfDocument& document = result.document;
+    const Result<RtfDocument> result = ReadRtf(WriteRtfTable(rows, style));
+    Require(result.has_value(), "our own RTF is not read");
+    const RtfDocument& document = *result;
     // Rows past the limit are left out and said so in one more paragraph.
     const std::size_t shown = std::min(rows.size(), kMaxRtfParagraphs);
     Require(document.paragraphs.size() == shown + (rows.size() > shown ? 1 : 0),

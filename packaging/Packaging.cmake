@@ -8,8 +8,21 @@
 
 set(KITBUILDER_PACKAGE_NAME vk72-configurator)
 set(KITBUILDER_PROGRAM_SUBDIR lib/${KITBUILDER_PACKAGE_NAME})
+# Vendor details: placeholders under example.org until the vendor gives its own, set at
+# configure time (-DKITBUILDER_HOMEPAGE=...); README.md, "Vendor details", lists them.
+set(KITBUILDER_VENDOR "The VK72 configurator team" CACHE STRING "Vendor named in the packages")
 set(KITBUILDER_MAINTAINER "The VK72 configurator team <vk72-configurator@example.org>"
-    CACHE STRING "Maintainer named in the packages")
+    CACHE STRING "Maintainer and upstream contact named in the packages")
+set(KITBUILDER_HOMEPAGE "https://vk72-configurator.example.org/" CACHE STRING "The program's homepage")
+set(KITBUILDER_SCREENSHOT_URL "https://vk72-configurator.example.org/screenshots/main-window.png"
+    CACHE STRING "Address of the screenshot that software centres show")
+# Reverse domain name of the vendor plus the program, lower case; software centres and
+# update tools know the program by it, so it never changes once published.
+set(KITBUILDER_APPSTREAM_ID "org.example.vk72_configurator" CACHE STRING "AppStream component id")
+if(NOT KITBUILDER_APPSTREAM_ID MATCHES "^[a-z0-9_]+(\\.[a-z0-9_]+)+$")
+    message(FATAL_ERROR "KITBUILDER_APPSTREAM_ID \"${KITBUILDER_APPSTREAM_ID}\" is not a lower-case "
+                        "reverse domain name such as org.example.vk72_configurator")
+endif()
 set(KITBUILDER_PACKAGING ${CMAKE_CURRENT_SOURCE_DIR}/packaging)
 
 set(KITBUILDER_INSTALLED_DATA)
@@ -30,12 +43,30 @@ foreach(layout system portable)
         set(exclude EXCLUDE_FROM_ALL)
     endif()
     install(TARGETS ${KITBUILDER_PROGRAMS} RUNTIME DESTINATION ${dir} COMPONENT ${layout} ${exclude})
+    # A stripped install (the packages) also drops what Debian's strip drops: the compilers'
+    # version strings (.comment) and the .note section.
+    install(CODE "
+        if(CMAKE_INSTALL_DO_STRIP)
+            foreach(program ${KITBUILDER_PROGRAMS})
+                set(file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${dir}/\${program}\")
+                execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                                        \"\${file}\" RESULT_VARIABLE failed)
+                if(failed)
+                    message(FATAL_ERROR \"Cannot strip \${file}\")
+                endif()
+            endforeach()
+        endif()
+    " COMPONENT ${layout} ${exclude})
     install(FILES ${KITBUILDER_INSTALLED_DATA} DESTINATION ${dir} COMPONENT ${layout} ${exclude})
     if(TARGET kitbuilder)
         install(PROGRAMS ${KITBUILDER_PACKAGING}/vk72-configurator.sh DESTINATION ${dir}
                 RENAME ${KITBUILDER_PACKAGE_NAME} COMPONENT ${layout} ${exclude})
     endif()
 endforeach()
+# The portable folder travels alone, so it carries its terms itself; the .deb has them in
+# /usr/share/doc/vk72-configurator/copyright, where Debian looks for them.
+install(FILES ${CMAKE_BINARY_DIR}/copyright DESTINATION . RENAME COPYRIGHT COMPONENT portable EXCLUDE_FROM_ALL)
+install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT portable EXCLUDE_FROM_ALL)
 
 # Reached from the command search path; the program resolves its real path, so the links
 # do not move its data.
@@ -51,6 +82,16 @@ install(CODE "
 " COMPONENT system)
 
 set(KITBUILDER_DOC_DIR share/doc/${KITBUILDER_PACKAGE_NAME})
+# The terms: the licence text of LICENSE under the copyright file's header.
+file(READ ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE KITBUILDER_LICENSE_TEXT)
+string(STRIP "${KITBUILDER_LICENSE_TEXT}" KITBUILDER_LICENSE_TEXT)
+# Debian's copyright format indents the licence by one blank, an empty line as " .".
+string(REGEX REPLACE "\n\n" "\n.\n" KITBUILDER_LICENSE_TEXT "${KITBUILDER_LICENSE_TEXT}")
+string(REGEX REPLACE "\n" "\n " KITBUILDER_LICENSE_TEXT " ${KITBUILDER_LICENSE_TEXT}")
+configure_file(${KITBUILDER_PACKAGING}/copyright.in ${CMAKE_BINARY_DIR}/copyright @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+configure_file(${KITBUILDER_PACKAGING}/vk72-configurator.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/${KITBUILDER_APPSTREAM_ID}.metainfo.xml @ONLY)
 # Debian wants the changelog compressed without a time stamp.
 add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
     COMMAND gzip -9nc ${KITBUILDER_PACKAGING}/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
@@ -64,7 +105,9 @@ foreach(page vk72-configurator kitbuilder-cli)
 endforeach()
 add_custom_target(kitbuilder-package-docs ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz ${KITBUILDER_MAN_PAGES})
 install(FILES ${KITBUILDER_MAN_PAGES} DESTINATION share/man/man1 COMPONENT system)
-install(FILES ${KITBUILDER_PACKAGING}/copyright ${KITBUILDER_PACKAGING}/README.Debian
+install(FILES ${KITBUILDER_PACKAGING}/vk72-configurator.lintian-overrides DESTINATION share/lintian/overrides
+        RENAME ${KITBUILDER_PACKAGE_NAME} COMPONENT system)
+install(FILES ${CMAKE_BINARY_DIR}/copyright ${KITBUILDER_PACKAGING}/README.Debian
               ${CMAKE_BINARY_DIR}/changelog.gz
         DESTINATION ${KITBUILDER_DOC_DIR} COMPONENT system)
 
@@ -78,7 +121,7 @@ if(TARGET kitbuilder)
     " COMPONENT system)
     install(FILES ${KITBUILDER_PACKAGING}/vk72-configurator.xml DESTINATION share/mime/packages
             COMPONENT system)
-    install(FILES ${KITBUILDER_PACKAGING}/org.example.VK72Configurator.metainfo.xml DESTINATION share/metainfo
+    install(FILES ${CMAKE_BINARY_DIR}/${KITBUILDER_APPSTREAM_ID}.metainfo.xml DESTINATION share/metainfo
             COMPONENT system)
     foreach(size 16 24 32 48 64 128 256)
         install(FILES ${KITBUILDER_PACKAGING}/icons/${size}x${size}.png
@@ -90,7 +133,7 @@ if(TARGET kitbuilder)
 endif()
 
 set(CPACK_PACKAGE_NAME ${KITBUILDER_PACKAGE_NAME})
-set(CPACK_PACKAGE_VENDOR "The VK72 configurator team")
+set(CPACK_PACKAGE_VENDOR ${KITBUILDER_VENDOR})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${KITBUILDER_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "sales configurator for the VK72 terminal")
@@ -114,7 +157,7 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://vk72-configurator.example.org/")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${KITBUILDER_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 
 set(CPACK_PROJECT_CONFIG_FILE ${KITBUILDER_PACKAGING}/CPackLayout.cmake)

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need, when missing.
 # Pass extra package names to install them too (the fuzzers need clang). The packaging
-# tools and the virtual X server are here because the suite builds the packages and runs
-# the installed program, and run.sh uses the X server on a machine without a screen.
+# tools (devscripts for hardening-check) and the virtual X server are here because the suite
+# builds the packages, checks them and runs the installed program, and run.sh uses the X
+# server on a machine without a screen.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev unrtf fonts-liberation poppler-utils
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
-          xvfb xauth xdotool imagemagick "$@")
+          devscripts xvfb xauth xdotool imagemagick "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -18,3 +18,15 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     }
     return false;
 }
+
+std::optional<int> Application::StartUp(const std::function<void()>& startUp) {
+    try {
+        startUp();
+    } catch (const ProcessExit& exit) {
+        return exit.code;
+    } catch (const std::exception& e) {
+        m_presenter.Show(Message::Error(e.what()), nullptr);
+        return kStartUpFailedExitCode;
+    }
+    return std::nullopt;
+}

@@ -1,6 +1,6 @@
 #include <QTimer>
-#include <exception>
 #include <memory>
+#include <optional>
 
 #include "app/Application.h"
 #include "core/platform/Paths.h"
@@ -13,21 +13,14 @@
 
 using namespace kb;
 
-namespace {
-
-// Thrown by a fatal start-up so that main returns its exit code with everything unwound.
-struct ProcessExit {
-    int code;
-};
-
-} // namespace
-
 int main(int argc, char** argv) {
     MessageBoxPresenter presenter;
     Application app(argc, argv, presenter);
     std::unique_ptr<TForm1> form;
-    try {
-        QApplication::setApplicationName(QLatin1String(kApplicationTitle));
+    const std::optional<int> failed = app.StartUp([&] {
+        // The window class is the application name: without the title's trailing blank, so
+        // that the desktop entry's StartupWMClass can name it.
+        QApplication::setApplicationName(QLatin1String(kApplicationTitle).trimmed());
         // Lets the desktop match the windows with the menu entry (and its icon).
         QGuiApplication::setDesktopFileName(QStringLiteral("vk72-configurator"));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
@@ -35,12 +28,9 @@ int main(int argc, char** argv) {
                                       UserSettingsPath(), DraftsFolder()};
         // The secondary windows belong to the main window and go with it.
         form = std::make_unique<TForm1>(files, presenter, [](int code) { throw ProcessExit{code}; });
-    } catch (const ProcessExit& exit) {
-        return exit.code;
-    } catch (const std::exception& e) {
-        presenter.Show(Message::Error(e.what()), nullptr);
-        return 0;
-    }
+    });
+    if (failed)
+        return *failed;
     form->show();
     // A customer file given as the first argument (a file manager's "Open with") opens as
     // File Open would, once the window is up so that a message appears above it.

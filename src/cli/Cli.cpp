@@ -10,6 +10,7 @@
 #include "core/config/RuleHints.h"
 #include "core/customer/Recheck.h"
 #include "core/idcode/IDCode.h"
+#include "core/platform/Numbers.h"
 #include "core/platform/Paths.h"
 #include "core/platform/SafeFile.h"
 #include "core/platform/TIniFile.h"
@@ -55,9 +56,14 @@ constexpr const char* kUsage =
     "in X1 to X10 entry 0 is the empty slot; PCI takes 0 or 1.\n"
     "\n"
     "The catalogue and the price file are only read, never written.\n"
-    "Exit codes: 0 success, 1 catalogue or customer file missing or unreadable, 3 a price is not\n"
-    "a number, 4 the command failed (lint errors, a code that does not reproduce, a configuration\n"
-    "with a fault, a saved order that is not valid), 64 wrong usage.\n";
+    "\n"
+    "Exit codes:\n"
+    "  0   success\n"
+    "  1   the catalogue, or the customer file of orderlist, is missing or unreadable\n"
+    "  3   a price is not a number\n"
+    "  4   the command failed: lint errors, a code that does not reproduce, a configuration\n"
+    "      with a fault, a saved order that is not valid\n"
+    "  64  wrong usage\n";
 
 struct UsageError {
     std::string text;
@@ -75,9 +81,10 @@ Assignment ParseAssignment(const std::string& text, const Configurator& configur
         throw UsageError{"expected NAME=INDEX, got \"" + text + "\""};
     const std::string name = text.substr(0, equals);
     const std::string value = text.substr(equals + 1);
-    int index = 0;
-    if (!TIniFile::ParseInteger(value, index) || value.find_first_of("xX") != std::string::npos)
+    const std::optional<int> parsed = numbers::ParseInteger(value);
+    if (!parsed || value.find_first_of("xX") != std::string::npos)
         throw UsageError{"\"" + value + "\" is not an index in \"" + text + "\""};
+    const int index = *parsed;
     Assignment assignment;
     assignment.index = index;
     if (name == "PCI") {

@@ -63,9 +63,8 @@ class Linter {
 
     void CheckParts() {
         for (const auto& key : m_ini.ReadSection("OrderNumbers")) {
-            int slot = -1;
-            if (!TIniFile::ParseInteger(key, slot) || slot < 0 || slot >= PartTable::kSlots ||
-                std::to_string(slot) != key)
+            const std::optional<int> slot = numbers::ParseInteger(key);
+            if (!slot || *slot < 0 || *slot >= PartTable::kSlots || std::to_string(*slot) != key)
                 Warning("OrderNumbers/" + key, "key is never read: part slots are the numbers 0 to 149");
         }
         std::map<std::string, std::string> ownerOfDescription;
@@ -103,8 +102,8 @@ class Linter {
             values.push_back(std::move(value));
         }
         for (const auto& key : m_ini.ReadSection(section)) {
-            int k = -1;
-            if (TIniFile::ParseInteger(key, k) && k > static_cast<int>(values.size()))
+            const std::optional<int> k = numbers::ParseInteger(key);
+            if (k && *k > static_cast<int>(values.size()))
                 Warning(std::string(section) + "/" + key,
                         "never read: the list ends at the empty key " + std::to_string(values.size()));
         }

@@ -4,6 +4,8 @@
 #include <QEvent>
 #include <QTest>
 #include <QTimer>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -36,6 +38,7 @@ class ApplicationTest : public QObject {
 
   private slots:
     void handlerExceptionIsShownAndTheLoopGoesOn();
+    void startUpFailureEndsWithItsOwnCode();
 };
 
 void ApplicationTest::handlerExceptionIsShownAndTheLoopGoesOn() {
@@ -46,6 +49,30 @@ void ApplicationTest::handlerExceptionIsShownAndTheLoopGoesOn() {
     QCOMPARE(g_presenter->shown.size(), std::size_t(2));
     QCOMPARE(g_presenter->shown[0].kind, Message::Kind::Error);
     QCOMPARE(g_presenter->shown[0].text, std::string("Price \"12x\" is not a number"));
+}
+
+void ApplicationTest::startUpFailureEndsWithItsOwnCode() {
+    auto* app = static_cast<Application*>(QCoreApplication::instance());
+    const struct {
+        const char* name;
+        std::function<void()> startUp;
+        std::optional<int> exitCode;
+        const char* shown; // nullptr: nothing
+    } cases[] = {
+        {"up", [] {}, std::nullopt, nullptr},
+        {"fatal exit keeps its code", [] { throw ProcessExit{3}; }, 3, nullptr},
+        {"unforeseen error", [] { throw std::length_error("basic_string::_M_create"); }, 70,
+         "basic_string::_M_create"},
+    };
+    for (const auto& c : cases) {
+        g_presenter->shown.clear();
+        QCOMPARE(app->StartUp(c.startUp), c.exitCode);
+        QCOMPARE(g_presenter->shown.size(), std::size_t(c.shown ? 1 : 0));
+        if (c.shown) {
+            QCOMPARE(g_presenter->shown[0].kind, Message::Kind::Error);
+            QCOMPARE(g_presenter->shown[0].text, std::string(c.shown));
+        }
+    }
 }
 
 int main(int argc, char** argv) {

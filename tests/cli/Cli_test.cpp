@@ -7,6 +7,7 @@
 
 #include "SmallCatalogue.h"
 #include "TestFiles.h"
+#include "TypedCodes.h"
 
 namespace {
 
@@ -245,6 +246,13 @@ TEST_F(CliTest, OrderlistPrintsThePlainTextAndWritesRtf) {
         RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("no/such/folder.rtf") + "'");
     EXPECT_EQ(unwritable.exitCode, 4);
     EXPECT_NE(unwritable.err.find("no/such/folder.rtf"), std::string::npos);
+
+    // The window's naming rules: ".rtf" added to a bare name, "." and ".." refused.
+    EXPECT_EQ(RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("bare") + "'").exitCode, 0);
+    EXPECT_EQ(ReadFileBytes(m_dir.file("bare.rtf")).rfind("{\\rtf1", 0), 0u);
+    const CliRun dots = RunCli(m_dir, Catalogue() + "orderlist --rtf '" + m_dir.file("..") + "'");
+    EXPECT_EQ(dots.exitCode, 4);
+    EXPECT_NE(dots.err.find("is not a file name"), std::string::npos) << dots.err;
 }
 
 TEST_F(CliTest, OrderlistStopsOnACustomerFileItCannotRead) {
@@ -328,6 +336,21 @@ TEST_F(CliTest, FatalStartUpsAndUsage) {
     const CliRun help = RunCli(m_dir, "--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("orderlist [--customer FILE]"), std::string::npos);
+}
+
+// The companion takes a typed code exactly as the ID-code dialog does, for decode and --code.
+TEST_F(CliTest, TypedCodesAreTakenAsTheDialogTakesThem) {
+    for (const TypedCodeCase& c : kTypedCodes) {
+        const bool code = *c.normalized != '\0';
+        const std::string quoted = "'" + std::string(c.typed) + "'";
+        for (const std::string& args : {"decode " + quoted, "orderlist --code " + quoted}) {
+            const CliRun run = RunCli(m_dir, Catalogue() + args);
+            EXPECT_EQ(run.err.find("is not an ID code") == std::string::npos, code) << args << "\n"
+                                                                                    << run.err;
+            if (!code)
+                EXPECT_EQ(run.exitCode, 4) << args;
+        }
+    }
 }
 
 } // namespace

@@ -89,8 +89,6 @@ class TFoCustomerTest : public QObject {
 void TFoCustomerTest::windowHasItsControls() {
     SampleWindows w;
     QDialog& dialog = *FoCustomer;
-    // Built as at the first opening, to be looked at without showing the window.
-    FoCustomer->ensureControls();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Customer Data"));
     QCOMPARE(dialog.minimumSize(), QSize(434, 425));
     QCOMPARE(dialog.maximumSize(), QSize(434, 425));
@@ -127,7 +125,6 @@ void TFoCustomerTest::windowHasItsControls() {
 void TFoCustomerTest::firstOpeningShowsEmptyBoxes() {
     SampleWindows w;
     // Texts left in the boxes by the program must not show either.
-    FoCustomer->ensureControls();
     Box(*FoCustomer, "EdCity")->setText(QStringLiteral("left over"));
     QStringList texts;
     QString focus;

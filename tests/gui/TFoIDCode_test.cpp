@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "SampleWindows.h"
+#include "TypedCodes.h"
 #include "gui/widgets/QtText.h"
 
 using namespace kb;
@@ -75,8 +76,6 @@ class TFoIDCodeTest : public QObject {
 void TFoIDCodeTest::windowHasItsControls() {
     SampleWindows w;
     QDialog& dialog = *FoIDCode;
-    // Built as at the first opening, to be looked at without showing the window.
-    FoIDCode->ensureControls();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("ID-Code"));
     QCOMPARE(dialog.minimumSize(), QSize(464, 224));
     QCOMPARE(dialog.maximumSize(), QSize(464, 224));
@@ -342,6 +341,19 @@ void TFoIDCodeTest::pastedCodeSpreadsOverTheBoxes() {
         QCOMPARE(texts.join(QLatin1Char('|')), QLatin1String(c.expected));
         // A whole code leaves the OK button ready for Enter.
         QCOMPARE(focus == QStringLiteral("BitBtn1"), !texts.contains(QString()));
+    }
+    // Every text the companion takes as a code is spread here, and no other.
+    for (const TypedCodeCase& c : kTypedCodes) {
+        QString joined;
+        w.whileOpen([&](QDialog& dialog) {
+            QGuiApplication::clipboard()->setText(QString::fromUtf8(c.typed));
+            QTest::keyClick(Box(dialog, 1), Qt::Key_V, Qt::ControlModifier);
+            joined = QStringLiteral("VK72");
+            for (int n = 1; n <= 5; ++n)
+                joined += QLatin1Char('-') + Box(dialog, n)->text();
+        });
+        w.inForm<QAction>("EnterIDCode1")->trigger();
+        QCOMPARE(joined == QLatin1String(c.normalized), *c.normalized != '\0');
     }
 }
 

@@ -79,7 +79,7 @@ void TFoRecheckTest::menuOpensANonModalWindow() {
     QAction* action = w.inForm<QAction>("CheckSavedOrders1");
     QCOMPARE(action->text(), QStringLiteral("Check Saved &Orders..."));
     QVERIFY(w.inForm<QMenu>("Extra1")->actions().contains(action));
-    QVERIFY(!w.form->FoRecheck());
+    QVERIFY(!w.form->findChild<TFoRecheck*>());
 
     TFoRecheck* window = OpenFromMenu(w);
     QVERIFY(window->isVisible());

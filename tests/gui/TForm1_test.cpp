@@ -769,15 +769,18 @@ void TForm1Test::everyWindowUsesTheWindowFamily() {
     Harness h;
     const QString family = QFontInfo(h.form->font()).family();
     QCOMPARE(QFontInfo(QApplication::font()).family(), family);
-    h.form->FoCustomer()->ensureControls();
-    h.form->FoIDCode()->ensureControls();
     const std::vector<QWidget*> windows{h.form->AboutBox(), h.form->NewVersionBox(), h.form->FoCustomer(),
                                         h.form->FoIDCode(), h.form->FoOrderlist()};
     for (QWidget* window : windows) {
         QCOMPARE(QFontInfo(window->font()).family(), family);
-        for (QWidget* child : window->findChildren<QWidget*>())
+        // The order list's grid is set in the narrow family of the printed list.
+        const QWidget* grid = window->findChild<QWidget*>(QStringLiteral("Tab1"));
+        for (QWidget* child : window->findChildren<QWidget*>()) {
+            if (grid && (child == grid || grid->isAncestorOf(child)))
+                continue;
             QVERIFY2(QFontInfo(child->font()).family() == family,
                      qPrintable(window->objectName() + QLatin1Char('/') + child->objectName()));
+        }
     }
     const auto box = CreateMessageBox(Message::Error("Cannot write \"x\""), h.form.get());
     for (QWidget* child : box->findChildren<QWidget*>())

@@ -160,7 +160,6 @@ void TNewVersionBoxTest::controlsAndDefaultText() {
 void TNewVersionBoxTest::loadsNotesFromTheWorkingFolder() {
     RecordingPresenter presenter;
     TNewVersionBox box(&presenter);
-    box.ensureControls();
     const auto* edit = Find<QTextEdit>(box, "RichEdit1");
     m_dir->write("NewVersion.rtf",
                  "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0{\\b Heading}\\par K\\'e4se\\tab 1\\par}");
@@ -207,7 +206,6 @@ void TNewVersionBoxTest::brokenFileKeepsThePreviousContents() {
     QFETCH(bool, folder);
     RecordingPresenter presenter;
     TNewVersionBox box(&presenter);
-    box.ensureControls();
     const auto* edit = Find<QTextEdit>(box, "RichEdit1");
     QString before = kDefaultText;
     if (loadFirst) {
@@ -271,12 +269,12 @@ void TNewVersionBoxTest::okCloses() {
 }
 
 void TNewVersionBoxTest::fillTextDocument() {
-    const RtfReadResult rtf =
+    const Result<RtfDocument> rtf =
         ReadRtf(WriteRtfTable({{"Order", "Type"}, {"N1", "K\xE4se"}, {}}, OrderListStyle()));
-    QVERIFY(rtf.ok);
+    QVERIFY(rtf.has_value());
     QTextDocument document;
     document.setPlainText(QStringLiteral("old content"));
-    FillTextDocument(document, rtf.document);
+    FillTextDocument(document, *rtf);
 
     QCOMPARE(document.toPlainText(), QStringLiteral("Order\tType\t\nN1\tK\u00e4se\t\n"));
     QCOMPARE(document.defaultFont().family(), QStringLiteral("Arial Narrow"));
@@ -302,10 +300,10 @@ void TNewVersionBoxTest::fillTextDocument() {
     QCOMPARE(row.blockFormat().tabPositions().size(), 5);
 
     // A hanging indent: the bullet at the edge, the text and its wrapped lines at the indent.
-    const RtfReadResult item = ReadRtf("{\\rtf1\\li720\\fi-720\\tx720 -\\tab " + std::string(20, 'w') + " " +
-                                       std::string(20, 'w') + "\\par}");
-    QVERIFY(item.ok);
-    FillTextDocument(document, item.document);
+    const Result<RtfDocument> item = ReadRtf("{\\rtf1\\li720\\fi-720\\tx720 -\\tab " + std::string(20, 'w') +
+                                             " " + std::string(20, 'w') + "\\par}");
+    QVERIFY(item.has_value());
+    FillTextDocument(document, *item);
     document.setDocumentMargin(0);
     document.setTextWidth(300);
     document.size();
@@ -331,10 +329,10 @@ void TNewVersionBoxTest::printTextDocument() {
         QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
         QFAIL("pdftotext and pdfinfo (package poppler-utils) are needed: run scripts/install-deps.sh");
 
-    const RtfReadResult rtf = ReadRtf(WriteRtfTable(OrderRows(rows), OrderListStyle()));
-    QVERIFY(rtf.ok);
+    const Result<RtfDocument> rtf = ReadRtf(WriteRtfTable(OrderRows(rows), OrderListStyle()));
+    QVERIFY(rtf.has_value());
     QTextDocument document;
-    FillTextDocument(document, rtf.document);
+    FillTextDocument(document, *rtf);
 
     const QString pdf = PathToQ(m_dir->file("orderlist.pdf"));
     QPrinter printer(QPrinter::HighResolution);

@@ -94,11 +94,11 @@ void UnicodeRoundTripTest::typedTextSurvivesSaveRestartOpenOrderListRtfAndClipbo
     QTest::mouseClick(w.inForm<QPushButton>("BtnShowOrderlist"), Qt::LeftButton);
     const std::string rtf = FoOrderlist->richText();
     QVERIFY(std::all_of(rtf.begin(), rtf.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }));
-    const RtfReadResult read = ReadRtf(rtf);
-    QVERIFY(read.ok);
+    const Result<RtfDocument> read = ReadRtf(rtf);
+    QVERIFY(read.has_value());
     int found = 0;
-    for (const RtfParagraph& paragraph : read.document.paragraphs)
-        found += ToQ(read.document.Text(paragraph)).contains(QLatin1Char('\t') + kWorld + QLatin1Char('\t'));
+    for (const RtfParagraph& paragraph : read->paragraphs)
+        found += ToQ(read->Text(paragraph)).contains(QLatin1Char('\t') + kWorld + QLatin1Char('\t'));
     QCOMPARE(found, 2);
 
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <system_error>
 
 namespace kb {
@@ -144,6 +145,23 @@ std::optional<long long> ParseWhole(std::string_view text) {
     if (ec != std::errc() || ptr != end)
         return std::nullopt;
     return value;
+}
+
+std::optional<int> ParseInteger(std::string_view text) {
+    const std::string_view trimmed = kb::text::Trim(text);
+    if (trimmed.size() > 2 && trimmed[0] == '0' && (trimmed[1] == 'x' || trimmed[1] == 'X')) {
+        const std::string_view digits = trimmed.substr(2);
+        int value = 0;
+        const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 16);
+        // from_chars would take a sign after the prefix; the digits alone are the number.
+        if (ec != std::errc() || ptr != digits.data() + digits.size() || digits.front() == '-')
+            return std::nullopt;
+        return value;
+    }
+    const std::optional<long long> whole = ParseWhole(trimmed);
+    if (!whole || *whole < std::numeric_limits<int>::min() || *whole > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(*whole);
 }
 
 std::string FormatGeneral(double value, char separator) {

@@ -6,9 +6,15 @@
 
 namespace kb {
 
-// What kind of failure, where a caller must tell them apart.
+// What kind of failure an Error is, where a caller must tell them apart (a missing file
+// is often no fault); Unspecified where nobody needs to.
 enum class ErrorCode {
     Unspecified,
+    // Reading a file.
+    Missing,
+    TooLarge,
+    Unreadable,
+    Malformed,
     // Loading the catalogue: the program ends with exit code 1 or 3.
     CatalogueMissing,
     BadPrice,

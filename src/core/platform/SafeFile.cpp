@@ -267,40 +267,47 @@ std::string TooLargeReason(std::size_t limit) {
     return std::generic_category().message(EFBIG) + " (the limit is " + amount + ")";
 }
 
-ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& data,
-                         std::string& reason) {
-    data.clear();
+namespace {
+
+std::string CannotReadPrefix(const std::string& path) {
+    return "Cannot read \"" + path + "\": ";
+}
+
+} // namespace
+
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxSize) {
+    const auto fail = [&path](ErrorCode code, const std::string& reason) {
+        return Error{CannotReadPrefix(path) + reason, code};
+    };
     maxSize = std::min(maxSize, kMaxReadFileSize);
     // O_NONBLOCK keeps a FIFO from blocking the open; it is refused below anyway.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         const int error = errno;
-        reason = std::generic_category().message(error);
-        return error == ENOENT || error == ENOTDIR ? ReadStatus::Missing : ReadStatus::Failed;
+        return fail(error == ENOENT || error == ENOTDIR ? ErrorCode::Missing : ErrorCode::Unreadable,
+                    std::generic_category().message(error));
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
-        reason = std::generic_category().message(errno);
+        const int error = errno;
         ::close(fd);
-        return ReadStatus::Failed;
+        return fail(ErrorCode::Unreadable, std::generic_category().message(error));
     }
     if (!S_ISREG(st.st_mode) || static_cast<std::uint64_t>(st.st_size) > maxSize) {
-        reason = S_ISDIR(st.st_mode)   ? std::generic_category().message(EISDIR)
-                 : S_ISREG(st.st_mode) ? TooLargeReason(maxSize)
-                                       : std::string("Not a regular file");
         ::close(fd);
-        return ReadStatus::Failed;
+        if (S_ISREG(st.st_mode))
+            return fail(ErrorCode::TooLarge, TooLargeReason(maxSize));
+        return fail(ErrorCode::Unreadable, S_ISDIR(st.st_mode) ? std::generic_category().message(EISDIR)
+                                                               : std::string("Not a regular file"));
     }
     // One spare byte lets the loop notice a file that grew since fstat.
-    data.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::string data(static_cast<std::size_t>(st.st_size) + 1, '\0');
     std::size_t got = 0;
     for (;;) {
         if (got == data.size()) {
             if (got > maxSize) {
-                reason = TooLargeReason(maxSize);
                 ::close(fd);
-                data.clear();
-                return ReadStatus::Failed;
+                return fail(ErrorCode::TooLarge, TooLargeReason(maxSize));
             }
             data.resize(std::min(data.size() * 2, maxSize + 1));
         }
@@ -309,10 +316,9 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
             if (errno == EINTR) {
                 continue;
             }
-            reason = std::generic_category().message(errno);
+            const int error = errno;
             ::close(fd);
-            data.clear();
-            return ReadStatus::Failed;
+            return fail(ErrorCode::Unreadable, std::generic_category().message(error));
         }
         if (r == 0) {
             break;
@@ -321,7 +327,14 @@ ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::stri
     }
     ::close(fd);
     data.resize(got);
-    return ReadStatus::Ok;
+    return data;
+}
+
+std::string ReadFailureReason(const Error& error, const std::string& path) {
+    const std::string prefix = CannotReadPrefix(path);
+    if (error.message.starts_with(prefix))
+        return error.message.substr(prefix.size());
+    return error.message;
 }
 
 } // namespace kb

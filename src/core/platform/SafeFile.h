@@ -21,19 +21,20 @@ enum class FileMode { Keep, Private };
 Result<void> WriteFileSafely(const std::string& path, std::string_view content,
                              FileMode mode = FileMode::Keep);
 
-enum class ReadStatus { Ok, Missing, Failed };
-
 // The largest file any reader takes, far above any real catalogue, price, customer file or
 // release notes: a larger one is refused before it is read, so that a hostile or mistaken
 // file neither freezes the program nor exhausts its memory.
 inline constexpr std::size_t kMaxReadFileSize = std::size_t{64} << 20;
 
-// Reads a regular file whole. A missing file (or folder on the way) is Missing; a folder,
-// a special file (a FIFO would block), a file larger than maxSize or kMaxReadFileSize
-// (whichever is smaller) or a read error is Failed. Both set reason to the system's words,
-// for a file too large with the limit; data is empty unless Ok.
-ReadStatus ReadWholeFile(const std::string& path, std::size_t maxSize, std::string& data,
-                         std::string& reason);
+// Reads a regular file whole. The error says "Cannot read "PATH": " and the system's words
+// (for a file too large, the limit) and has the code Missing for a missing file (or folder
+// on the way), TooLarge for a file larger than maxSize or kMaxReadFileSize (whichever is
+// smaller), Unreadable for a folder, a special file (a FIFO would block) or a read error.
+Result<std::string> ReadWholeFile(const std::string& path, std::size_t maxSize = kMaxReadFileSize);
+
+// The reason in a ReadWholeFile error without the words naming the file, for a caller that
+// reports the failure as part of an operation of its own (a write that reads first).
+std::string ReadFailureReason(const Error& error, const std::string& path);
 
 // Why the path cannot be written as a file when it names a FIFO, a device or a socket
 // ("it is a FIFO (named pipe), not a regular file"); empty for anything else.

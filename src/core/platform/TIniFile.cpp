@@ -1,5 +1,6 @@
 #include "core/platform/TIniFile.h"
 
+#include "core/platform/Numbers.h"
 #include "core/platform/Text.h"
 
 #include "core/platform/SafeFile.h"
@@ -178,12 +179,12 @@ std::string ValueToWrite(std::string_view value) {
 } // namespace
 
 TIniFile::TIniFile(std::string path) : m_path(std::move(path)) {
-    std::string reason;
-    if (ReadWholeFile(m_path, kMaxFileSize, m_data, reason) == ReadStatus::Failed) {
-        m_data.clear();
-        m_readError = "Cannot read \"" + m_path + "\": " + reason;
-    }
-    m_data = FileTextFromUtf16(std::move(m_data));
+    // A missing file reads as an empty one.
+    Result<std::string> read = ReadWholeFile(m_path, kMaxFileSize);
+    if (read)
+        m_data = FileTextFromUtf16(std::move(*read));
+    else if (read.error().code != ErrorCode::Missing)
+        m_readError = read.error().message;
     Parse();
 }
 
@@ -322,9 +323,8 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 int TIniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
     if (const Section* s = FindSection(section)) {
         if (const Entry* e = FindEntry(*s, key)) {
-            int value = 0;
-            if (ParseInteger(CleanValue(Text(e->value)), value)) {
-                return value;
+            if (const std::optional<int> value = numbers::ParseInteger(CleanValue(Text(e->value)))) {
+                return *value;
             }
         }
     }
@@ -360,49 +360,6 @@ std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std
 
 bool TIniFile::SectionExists(std::string_view section) const {
     return FindSection(section) != nullptr;
-}
-
-bool TIniFile::ParseInteger(std::string_view text, int& value) {
-    text = Trim(text);
-    long long result = 0;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        for (char c : text.substr(2)) {
-            int digit = 0;
-            if (c >= '0' && c <= '9') {
-                digit = c - '0';
-            } else if (Lower(c) >= 'a' && Lower(c) <= 'f') {
-                digit = Lower(c) - 'a' + 10;
-            } else {
-                return false;
-            }
-            result = result * 16 + digit;
-            if (result > INT_MAX) {
-                return false;
-            }
-        }
-        value = static_cast<int>(result);
-        return true;
-    }
-    bool negative = false;
-    if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    if (text.empty()) {
-        return false;
-    }
-    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    for (char c : text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        result = result * 10 + (c - '0');
-        if (result > limit) {
-            return false;
-        }
-    }
-    value = static_cast<int>(negative ? -result : result);
-    return true;
 }
 
 std::string TIniFile::ComposeWrite(std::string_view section, std::string_view key,
@@ -442,12 +399,11 @@ Result<void> TIniFile::WriteString(std::string_view section, std::string_view ke
     }
     // Read again: the file may have changed since this object was made, and writing
     // from a stale copy would undo that change.
-    std::string data;
-    std::string reason;
-    if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
-        return fail(reason);
+    Result<std::string> read = ReadWholeFile(m_path, kMaxFileSize);
+    if (!read && read.error().code != ErrorCode::Missing) {
+        return fail(ReadFailureReason(read.error(), m_path));
     }
-    m_data = FileTextFromUtf16(std::move(data));
+    m_data = read ? FileTextFromUtf16(std::move(*read)) : std::string();
     m_readError.clear();
     Parse();
 
@@ -501,13 +457,12 @@ Result<void> TIniFile::WriteStrings(std::string_view section,
         }
     }
     // Read again, as WriteString does, then compose every change before a single write.
-    std::string data;
-    std::string reason;
-    if (ReadWholeFile(m_path, kMaxFileSize, data, reason) == ReadStatus::Failed) {
+    Result<std::string> read = ReadWholeFile(m_path, kMaxFileSize);
+    if (!read && read.error().code != ErrorCode::Missing) {
         const std::string special = SpecialFileReason(m_path);
-        return fail(special.empty() ? reason : special);
+        return fail(special.empty() ? ReadFailureReason(read.error(), m_path) : special);
     }
-    m_data = FileTextFromUtf16(std::move(data));
+    m_data = read ? FileTextFromUtf16(std::move(*read)) : std::string();
     m_readError.clear();
     Parse();
     const std::string onDisk = m_data;

@@ -64,9 +64,6 @@ class TIniFile {
     using Values = std::vector<std::pair<std::string, std::string>>;
     static Result<std::string> Compose(const std::vector<std::pair<std::string, Values>>& sections);
 
-    // Parses an integer the way ReadInteger does; false when the text is not one.
-    static bool ParseInteger(std::string_view text, int& value);
-
     // A slot of the hash tables over section and key names: 1 + the name's position in its
     // list (0 for a free slot) and the name's hash.
     struct Slot {

@@ -1,7 +1,9 @@
 #include "core/richtext/RtfReader.h"
 
 #include "core/platform/SafeFile.h"
+#include "core/platform/Text.h"
 #include "core/platform/TextCodec.h"
+#include "core/richtext/RtfWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +30,6 @@ constexpr int kMaxHalfPoints = 3276;
 constexpr int kMaxUnicodeSkip = 255;
 // 22 inches, the widest page word processors offer.
 constexpr int kMaxIndentTwips = 31680;
-constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
 // Offsets into the text are 32-bit; text past this is left out.
 constexpr std::size_t kMaxTextSize = UINT32_MAX - 8;
 constexpr std::uint32_t kNone = UINT32_MAX;
@@ -165,13 +166,6 @@ int HexValue(char c) {
 bool IsSkippedDestination(std::string_view word) {
     return std::find(kSkippedDestinations.begin(), kSkippedDestinations.end(), word) !=
            kSkippedDestinations.end();
-}
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 // The Windows code page of a font's \fcharset; 0 for "the document's".
@@ -866,7 +860,7 @@ void Reader::PushParagraph() {
 
 void Reader::CommitFont() {
     if (m_fontEntry >= 0 && m_document.fonts.size() <= kMaxFonts && !m_fontIndex.contains(m_fontEntry)) {
-        m_fontEntryFont.name = Trimmed(m_fontEntryFont.name);
+        m_fontEntryFont.name = std::string(text::Trim(m_fontEntryFont.name));
         m_fontIndex.emplace(m_fontEntry, static_cast<std::uint32_t>(m_document.fonts.size()));
         m_document.fonts.push_back(std::move(m_fontEntryFont));
         m_cachedFont = INT_MIN;
@@ -908,64 +902,34 @@ std::string RtfDocument::Text(const RtfParagraph& paragraph) const {
     return joined;
 }
 
-RtfReadResult ReadRtf(std::string_view rtf) {
-    RtfReadResult result;
-    if (!rtf.starts_with(kRtfStart)) {
-        result.error = kNotRtfText;
-        return result;
-    }
-    result.document = Reader(rtf).Read();
-    result.ok = true;
-    return result;
+Result<RtfDocument> ReadRtf(std::string_view rtf) {
+    if (!rtf.starts_with(kRtfStart))
+        return Error{kNotRtfText, ErrorCode::Malformed};
+    return Reader(rtf).Read();
 }
 
-RtfReadResult ReadRtfFile(const std::string& path) {
-    std::string data;
-    std::string reason;
-    if (ReadWholeFile(path, kMaxFileSize, data, reason) != ReadStatus::Ok) {
-        RtfReadResult result;
-        result.error = "Cannot read \"" + path + "\": " + reason;
-        return result;
-    }
-    RtfReadResult result = ReadRtf(data);
-    if (!result.ok)
-        result.error = "Cannot read \"" + path + "\": " + result.error;
-    return result;
+Result<RtfDocument> ReadRtfFile(const std::string& path) {
+    Result<std::string> data = ReadWholeFile(path);
+    if (!data)
+        return data.error();
+    Result<RtfDocument> read = ReadRtf(*data);
+    if (!read)
+        return Error{"Cannot read \"" + path + "\": " + read.error().message, read.error().code};
+    return read;
 }
 
 namespace {
 
 // Plain text as RTF, so it is shown, limited and printed as any other document.
 std::string PlainTextAsRtf(std::string_view data) {
-    std::string rtf = "{\\rtf1\\uc0 ";
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\uc1 ";
     rtf.reserve(data.size() * 2);
     std::size_t start = 0;
     while (start < data.size()) {
         std::size_t end = data.find_first_of("\r\n", start);
         if (end == std::string_view::npos)
             end = data.size();
-        for (const char32_t c : ToCodePoints(DecodeText(data.substr(start, end - start)))) {
-            if (c == '\\' || c == '{' || c == '}') {
-                rtf += '\\';
-                rtf += static_cast<char>(c);
-            } else if (c == '\t') {
-                rtf += "\\tab ";
-            } else if (c >= 0x80) {
-                const auto unit = [&rtf](char32_t u) {
-                    rtf += "\\u" +
-                           std::to_string(u > 32767 ? static_cast<int>(u) - 65536 : static_cast<int>(u)) +
-                           ' ';
-                };
-                if (c > 0xFFFF) {
-                    unit(0xD800 + ((c - 0x10000) >> 10));
-                    unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-                } else {
-                    unit(c);
-                }
-            } else if (c >= 32) {
-                rtf += static_cast<char>(c);
-            }
-        }
+        rtf += RtfEscape(DecodeText(data.substr(start, end - start)));
         if (end < data.size()) {
             rtf += "\\par\n";
             end += data.compare(end, 2, "\r\n") == 0 ? 2 : 1;
@@ -978,14 +942,11 @@ std::string PlainTextAsRtf(std::string_view data) {
 
 } // namespace
 
-RtfReadResult ReadRichOrPlainTextFile(const std::string& path) {
-    std::string data;
-    std::string reason;
-    if (ReadWholeFile(path, kMaxFileSize, data, reason) != ReadStatus::Ok) {
-        RtfReadResult result;
-        result.error = "Cannot read \"" + path + "\": " + reason;
-        return result;
-    }
+Result<RtfDocument> ReadRichOrPlainTextFile(const std::string& path) {
+    Result<std::string> read = ReadWholeFile(path);
+    if (!read)
+        return read.error();
+    std::string& data = *read;
     if (data.starts_with(kRtfStart))
         return ReadRtf(data);
     data = FileTextFromUtf16(std::move(data));

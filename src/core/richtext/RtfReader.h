@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/Result.h"
+
 namespace kb {
 
 // A rich-text document as far as the program shows and prints it. Its memory is a small
@@ -82,12 +84,6 @@ struct RtfDocument {
     std::string Text(const RtfParagraph& paragraph) const;
 };
 
-struct RtfReadResult {
-    bool ok = false;
-    std::string error;
-    RtfDocument document;
-};
-
 // More paragraphs than any real order list or release notes hold; the rest is left out.
 inline constexpr std::size_t kMaxRtfParagraphs = 20000;
 
@@ -96,17 +92,20 @@ inline constexpr std::size_t kMaxRtfParagraphs = 20000;
 // and strike-through, font table, sizes and colours, list text, field results, \'hh in the
 // document's or the font's code page and \u escapes; destinations it does not show
 // (pictures, objects, styles, information, unknown \* groups) are skipped. Text that is not
-// RTF is an error; a damaged document is read as far as it goes. Time is linear in the input.
-RtfReadResult ReadRtf(std::string_view rtf);
+// RTF is an error (Malformed); a damaged document is read as far as it goes. Time is linear
+// in the input.
+Result<RtfDocument> ReadRtf(std::string_view rtf);
 
 inline constexpr const char* kNotRtfText = "not a rich text (RTF) document";
 
-// Reads an RTF file whole. A file that cannot be read or is not RTF is an error that names it.
-RtfReadResult ReadRtfFile(const std::string& path);
+// Reads an RTF file whole. A file that cannot be read or is not RTF is an error that names it,
+// with the code of ReadWholeFile or Malformed.
+Result<RtfDocument> ReadRtfFile(const std::string& path);
 
 // Release notes as a file holds them: RTF is read as RTF, an empty file is an empty
 // document, any other text a plain-text document (one paragraph a line, decoded by the
-// program's text rule). A file that cannot be read is an error that names it.
-RtfReadResult ReadRichOrPlainTextFile(const std::string& path);
+// program's text rule). A file that cannot be read is an error that names it, with the code
+// of ReadWholeFile.
+Result<RtfDocument> ReadRichOrPlainTextFile(const std::string& path);
 
 } // namespace kb

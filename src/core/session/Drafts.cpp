@@ -220,12 +220,12 @@ Result<Draft> ReadDraft(const std::string& path) {
     if (!ini.Readable())
         return Error{ini.ReadError()};
     Draft draft;
-    int pid = 0;
+    std::uint64_t pid = 0;
     if (!ini.SectionExists(kDraftSection) ||
-        !TIniFile::ParseInteger(ini.ReadString(kDraftSection, "ProcessID", ""), pid) || pid <= 0 ||
+        !ParseUnsigned(ini.ReadString(kDraftSection, "ProcessID", ""), pid) || pid == 0 ||
         !ParseUnsigned(ini.ReadString(kDraftSection, "ProcessStart", ""), draft.owner.startTime))
         return Error{"\"" + path + "\" is not a draft of an order (its section [Draft] names no process)"};
-    draft.owner.pid = pid;
+    draft.owner.pid = static_cast<long>(pid);
     draft.owner.boot = ini.ReadString(kDraftSection, "Boot", "");
     for (int f = 0; f < CustomerRecord::kFieldCount; ++f) {
         const auto field = static_cast<CustomerRecord::Field>(f);

@@ -5,10 +5,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "core/catalogue/Catalogue.h"
+#include "core/platform/Numbers.h"
 #include "core/platform/TIniFile.h"
 
 namespace kb {
@@ -48,12 +52,38 @@ std::string UserSettingsPath(const char* xdgConfigHome, const char* home) {
 }
 
 std::string UserSettingsPath() {
-    return UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    const char* home = std::getenv("HOME");
+    // Started without HOME (env -i, a service): the account's own home folder, so that an
+    // installed copy still has a per-user file and never falls back to its catalogue.
+    std::string accountHome;
+    if (!Absolute(home)) {
+        std::vector<char> buffer(16384);
+        passwd entry{};
+        passwd* found = nullptr;
+        if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr && Absolute(found->pw_dir)) {
+            accountHome = found->pw_dir;
+            home = accountHome.c_str();
+        }
+    }
+    return UserSettingsPath(std::getenv("XDG_CONFIG_HOME"), home);
+}
+
+// The package puts the catalogue into PREFIX/lib/vk72-configurator (also below another root:
+// a chroot, an image being built); /usr and /opt hold nothing a user's own copy would.
+bool SettingsStore::InstalledCopy(const std::string& cataloguePath) {
+    std::error_code ec;
+    fs::path real = fs::weakly_canonical(fs::absolute(cataloguePath, ec), ec);
+    if (ec)
+        real = fs::path(cataloguePath).lexically_normal();
+    const std::string folder = real.parent_path().string();
+    return folder.starts_with("/usr/") || folder.starts_with("/opt/") ||
+           folder.ends_with("/lib/vk72-configurator");
 }
 
 SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile)
     : m_cataloguePath(std::move(cataloguePath)), m_userFile(std::move(userFile)) {
-    m_perUser = !m_userFile.empty() && !CanReplace(m_cataloguePath);
+    m_perUser = !m_userFile.empty() && (InstalledCopy(m_cataloguePath) || !CanReplace(m_cataloguePath));
 }
 
 SettingsStore::SettingsStore(std::string cataloguePath, std::string userFile, bool perUser)
@@ -79,13 +109,14 @@ std::optional<Message> SettingsStore::Overlay(StoredSettings& settings, bool pri
     std::string bad;
     for (const char* key : kSettingKeys) {
         const std::string text = user.ReadString(kGeneral, key, "");
-        int value = 0;
         if (text.empty())
             continue;
-        if (!TIniFile::ParseInteger(text, value)) {
+        const std::optional<int> parsed = numbers::ParseInteger(text);
+        if (!parsed) {
             bad += std::string(bad.empty() ? "" : ", ") + key + "=" + text;
             continue;
         }
+        const int value = *parsed;
         if (std::strcmp(key, "ShowPrices") == 0)
             settings.showPrices = pricesPresent && value != 0;
         else if (std::strcmp(key, "UseStdConfig") == 0)
@@ -102,32 +133,30 @@ std::optional<Message> SettingsStore::Overlay(StoredSettings& settings, bool pri
 bool SettingsStore::ReadBool(const char* key, bool def) const {
     if (m_perUser) {
         const TIniFile user(m_userFile);
-        int value = 0;
-        if (user.Readable() && TIniFile::ParseInteger(user.ReadString(kGeneral, key, ""), value))
-            return value != 0;
+        if (user.Readable()) {
+            if (const std::optional<int> value = numbers::ParseInteger(user.ReadString(kGeneral, key, "")))
+                return *value != 0;
+        }
     }
     return TIniFile(m_cataloguePath).ReadBool(kGeneral, key, def);
 }
 
-bool SettingsStore::PrepareUserFolder(std::string* error) const {
+Result<void> SettingsStore::PrepareUserFolder() const {
     // Settings are private to their user, as the base directory rules ask of new folders.
     const fs::path folder = fs::path(m_userFile).parent_path();
     std::error_code ec;
     if (fs::is_directory(folder, ec))
-        return true;
+        return {};
     fs::path made;
     for (const auto& part : folder) {
         made /= part;
         if (fs::is_directory(made, ec))
             continue;
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
-            if (error)
-                *error = "Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
-                         m_userFile + "\": " + std::strerror(errno);
-            return false;
-        }
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
+            return Error{"Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
+                         m_userFile + "\": " + std::strerror(errno)};
     }
-    return true;
+    return {};
 }
 
 Result<void> SettingsStore::WriteBool(const char* key, bool value) {
@@ -135,9 +164,10 @@ Result<void> SettingsStore::WriteBool(const char* key, bool value) {
 }
 
 Result<void> SettingsStore::WriteInteger(const char* key, int value) {
-    std::string error;
-    if (m_perUser && !PrepareUserFolder(&error))
-        return Error{error};
+    if (m_perUser) {
+        if (Result<void> prepared = PrepareUserFolder(); !prepared)
+            return prepared;
+    }
     TIniFile file(target());
     return file.WriteInteger(kGeneral, key, value);
 }

@@ -14,13 +14,15 @@ struct StoredSettings;
 // HOME/.config/... when the variable is unset, empty or not absolute. Empty when neither
 // gives an absolute folder.
 std::string UserSettingsPath(const char* xdgConfigHome, const char* home);
-// The same from this process's environment.
+// The same from this process's environment; without HOME, the account's home folder.
 std::string UserSettingsPath();
 
 // Where the settings menu's three values (ShowPrices, UseStdConfig, OSStdLanguage) live.
-// A catalogue this user can write keeps them, as it always did. An installed catalogue
-// belongs to root: then they go to a per-user file whose values win over the catalogue's,
-// so a switch still works and a new catalogue still reaches everyone for the rest.
+// A copy of the program's folder that this user can write keeps them in its catalogue, as
+// it always did. An installed catalogue belongs to the package, and a catalogue the user
+// cannot write to nobody: then they go to a per-user file whose values win over the
+// catalogue's, for every user, root included, so a switch still works, a package check
+// finds the files as shipped and a new catalogue still reaches everyone for the rest.
 class SettingsStore {
   public:
     SettingsStore() = default;
@@ -31,6 +33,9 @@ class SettingsStore {
 
     // Whether this process can replace the catalogue (the file and its folder writable).
     static bool CanReplace(const std::string& path);
+    // Whether the catalogue is an installed copy's: in the package's program folder
+    // (PREFIX/lib/vk72-configurator) or anywhere under /usr or /opt, links resolved.
+    static bool InstalledCopy(const std::string& cataloguePath);
 
     bool perUser() const { return m_perUser; }
     // The file the settings are written to.
@@ -49,7 +54,7 @@ class SettingsStore {
     Result<void> WriteInteger(const char* key, int value);
 
   private:
-    bool PrepareUserFolder(std::string* error) const;
+    Result<void> PrepareUserFolder() const;
 
     std::string m_cataloguePath;
     std::string m_userFile;

@@ -7,8 +7,8 @@ class Configurator;
 }
 class QLabel;
 
-// The About box, created once at start and shown modally. Its labels are filled from the
-// loaded catalogue each time it is shown.
+// The About box, shown modally. Its labels are filled from the loaded catalogue each time
+// it is shown.
 class TAboutBox : public QDialog {
     Q_OBJECT
   public:

@@ -26,13 +26,14 @@ QString DefaultText() {
 } // namespace
 
 TNewVersionBox::TNewVersionBox(MessagePresenter* presenter, QWidget* parent)
-    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_presenter(presenter) {
     setObjectName(QStringLiteral("NewVersionBox"));
     setWindowTitle(QStringLiteral("New in this version ..."));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
 }
 
 void TNewVersionBox::buildControls() {
@@ -51,17 +52,16 @@ void TNewVersionBox::buildControls() {
 }
 
 void TNewVersionBox::FormActivate() {
-    ensureControls();
     // A bare name: the notes are looked up in the current working folder.
     const QString name = QLatin1String(kReleaseNotesFile);
     if (!QFileInfo::exists(name))
         return;
-    const RtfReadResult notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
-    if (!notes.ok) {
-        presenter().Show(Message::Error(notes.error), this);
+    const Result<RtfDocument> notes = ReadRichOrPlainTextFile(kReleaseNotesFile);
+    if (!notes) {
+        presenter().Show(Message::Error(notes.error().message), this);
         return;
     }
-    FillTextDocument(*m_richEdit->document(), notes.document);
+    FillTextDocument(*m_richEdit->document(), *notes);
 }
 
 void TNewVersionBox::showEvent(QShowEvent* event) {

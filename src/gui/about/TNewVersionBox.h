@@ -1,15 +1,15 @@
 #pragma once
 
-#include "gui/widgets/DeferredDialog.h"
+#include <QDialog>
+
 #include "gui/widgets/MessagePresenter.h"
 
 class QPushButton;
 class QTextEdit;
 
-// The release notes ("New in this version") window, created once at start and shown modally.
-// Each showing reloads "NewVersion.rtf" from the current working folder when it is there.
-// Its controls are built at the first show (see DeferredDialog).
-class TNewVersionBox : public DeferredDialog {
+// The release notes ("New in this version") window, shown modally. Each showing reloads
+// "NewVersion.rtf" from the current working folder when it is there.
+class TNewVersionBox : public QDialog {
     Q_OBJECT
   public:
     // Without a presenter, load errors go to the standard message box.
@@ -18,10 +18,10 @@ class TNewVersionBox : public DeferredDialog {
     void FormActivate();
 
   protected:
-    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:
+    void buildControls();
     MessagePresenter& presenter() { return m_presenter ? *m_presenter : m_standardPresenter; }
 
     MessagePresenter* m_presenter;

@@ -43,8 +43,8 @@ class SingleLineValidator : public QValidator {
 } // namespace
 
 TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoCustomer"));
     // A window does not take its parent's font by itself; this one looks like the main window.
@@ -53,6 +53,7 @@ TFoCustomer::TFoCustomer(Configurator& core, MessagePresenter& presenter, QWidge
     setWindowTitle(QStringLiteral("Customer Data"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
 }
 
 void TFoCustomer::buildControls() {
@@ -107,7 +108,7 @@ void TFoCustomer::showEvent(QShowEvent* event) {
 }
 
 void TFoCustomer::setVisible(bool visible) {
-    DeferredDialog::setVisible(visible);
+    QDialog::setVisible(visible);
     // Showing a dialog passes the focus as by Tab, which selects the whole text; the user
     // goes on typing at the end instead.
     if (visible) {
@@ -118,23 +119,18 @@ void TFoCustomer::setVisible(bool visible) {
 }
 
 void TFoCustomer::SetFields(const CustomerRecord& record) {
-    ensureControls();
     for (std::size_t f = 0; f < m_edits.size(); ++f)
         m_edits[f]->setText(ToQ(record.fields[f]));
 }
 
 CustomerRecord TFoCustomer::Fields() const {
     CustomerRecord record;
-    // A box not built yet is empty.
-    for (std::size_t f = 0; f < m_edits.size(); ++f) {
-        if (m_edits[f])
-            record.fields[f] = FromQ(m_edits[f]->text());
-    }
+    for (std::size_t f = 0; f < m_edits.size(); ++f)
+        record.fields[f] = FromQ(m_edits[f]->text());
     return record;
 }
 
 void TFoCustomer::BtnSaveFieldsClick() {
-    ensureControls();
     const CustomerRecord fields = Fields();
     if (const auto warning = Configurator::CustomerFieldsWarning(fields)) {
         if (m_presenter.Show(*warning, this) != QMessageBox::Ignore)
@@ -145,7 +141,6 @@ void TFoCustomer::BtnSaveFieldsClick() {
 }
 
 void TFoCustomer::BtnClearFieldsClick() {
-    ensureControls();
     for (QLineEdit* edit : m_edits)
         edit->clear();
 }

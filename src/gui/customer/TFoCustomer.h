@@ -3,7 +3,7 @@
 #include <array>
 
 #include "core/customer/CustomerRecord.h"
-#include "gui/widgets/DeferredDialog.h"
+#include <QDialog>
 
 namespace kb {
 class Configurator;
@@ -12,10 +12,9 @@ class MessagePresenter;
 class QLineEdit;
 class QPushButton;
 
-// The customer data window, created once at start and shown modally. Its boxes are filled
-// by the main window before each opening; OK stores them in the main window's Configurator.
-// Its controls are built at the first show or fill (see DeferredDialog).
-class TFoCustomer : public DeferredDialog {
+// The customer data window, shown modally. Its boxes are filled by the main window before
+// each opening; OK stores them in the main window's Configurator.
+class TFoCustomer : public QDialog {
     Q_OBJECT
   public:
     TFoCustomer(kb::Configurator& core, MessagePresenter& presenter, QWidget* parent = nullptr);
@@ -31,10 +30,11 @@ class TFoCustomer : public DeferredDialog {
     void setVisible(bool visible) override;
 
   protected:
-    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:
+    void buildControls();
+
     kb::Configurator& m_core;
     MessagePresenter& m_presenter;
     // EdCompany1 ... EdIdent2, in the order of the record's fields.

@@ -115,8 +115,8 @@ QLabel* BoldLabel(QWidget* parent, const QString& name, const QString& caption) 
 } // namespace
 
 TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter) {
     setObjectName(QStringLiteral("FoIDCode"));
     // A window does not take its parent's font by itself; this one looks like the main window.
@@ -125,6 +125,7 @@ TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* p
     setWindowTitle(QStringLiteral("ID-Code"));
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
+    buildControls();
 }
 
 void TFoIDCode::buildControls() {
@@ -201,21 +202,18 @@ void TFoIDCode::showEvent(QShowEvent* event) {
 }
 
 void TFoIDCode::FormShow() {
-    ensureControls();
     for (QLineEdit* edit : m_edits)
         edit->clear();
     m_edits[0]->setFocus();
 }
 
 void TFoIDCode::MoveOnWhenFull(std::size_t box) {
-    ensureControls();
     if (CharacterCount(m_edits[box]->text()) == kBoxLengths[box])
         m_edits[box + 1]->setFocus();
     UpdateOkButton();
 }
 
 void TFoIDCode::UpdateOkButton() {
-    ensureControls();
     m_ok->setEnabled(false);
     for (std::size_t n = 0; n < m_edits.size(); ++n) {
         if (CharacterCount(m_edits[n]->text()) != kBoxLengths[n])
@@ -226,7 +224,6 @@ void TFoIDCode::UpdateOkButton() {
 }
 
 bool TFoIDCode::PasteCode(const QString& text) {
-    ensureControls();
     const auto parts = SplitTypedCode(FromQ(text));
     if (!parts)
         return false;
@@ -237,9 +234,8 @@ bool TFoIDCode::PasteCode(const QString& text) {
 
 QString TFoIDCode::TypedCode() const {
     QString code = QStringLiteral("VK72");
-    // A box not built yet is empty.
     for (const QLineEdit* edit : m_edits)
-        code += QLatin1Char('-') + (edit ? edit->text() : QString());
+        code += QLatin1Char('-') + edit->text();
     return code;
 }
 

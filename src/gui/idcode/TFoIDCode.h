@@ -1,10 +1,9 @@
 #pragma once
 
+#include <QDialog>
 #include <QStringList>
 #include <array>
 #include <optional>
-
-#include "gui/widgets/DeferredDialog.h"
 
 namespace kb {
 class Configurator;
@@ -14,11 +13,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The ID-code entry window, created once at start and shown modally: the user types a
-// code in five boxes, OK applies it to the main window's Configurator and checks that the
-// configuration it gives encodes back to the same code. Its controls are built at the
-// first show (see DeferredDialog).
-class TFoIDCode : public DeferredDialog {
+// The ID-code entry window, shown modally: the user types a code in five boxes, OK applies
+// it to the main window's Configurator and checks that the configuration it gives encodes
+// back to the same code.
+class TFoIDCode : public QDialog {
     Q_OBJECT
   public:
     TFoIDCode(kb::Configurator& core, MessagePresenter& presenter, QWidget* parent = nullptr);
@@ -39,10 +37,10 @@ class TFoIDCode : public DeferredDialog {
     bool PasteCode(const QString& text);
 
   protected:
-    void buildControls() override;
     void showEvent(QShowEvent* event) override;
 
   private:
+    void buildControls();
     void MoveOnWhenFull(std::size_t box);
 
     kb::Configurator& m_core;

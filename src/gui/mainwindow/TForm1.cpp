@@ -67,7 +67,13 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowContextHelpButtonHint | Qt::WindowCloseButtonHint),
       m_files(std::move(files)), m_presenter(presenter), m_exit(std::move(exitProcess)),
-      m_showModal([](QDialog& dialog) { dialog.exec(); }) {
+      m_showModal([](QDialog& dialog) { dialog.exec(); }),
+      m_orderlist([this] { return new TFoOrderlist(m_core, m_presenter, this); }),
+      m_aboutBox([this] { return new TAboutBox(&m_core, this); }),
+      m_customer([this] { return new TFoCustomer(m_core, m_presenter, this); }),
+      m_idCode([this] { return new TFoIDCode(m_core, m_presenter, this); }),
+      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }),
+      m_recheck([this] { return new TFoRecheck(m_core, m_presenter, this); }) {
     Q_INIT_RESOURCE(kitbuilder);
     setObjectName(QStringLiteral("Form1"));
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -98,12 +104,6 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     if (!m_started)
         return;
     ConnectControls();
-    // Created in this order after the main window, and owned by it.
-    m_orderlist = new TFoOrderlist(m_core, m_presenter, this);
-    m_aboutBox = new TAboutBox(&m_core, this);
-    m_customer = new TFoCustomer(m_core, m_presenter, this);
-    m_idCode = new TFoIDCode(m_core, m_presenter, this);
-    m_newVersionBox = new TNewVersionBox(&m_presenter, this);
     connect(m_draftBar, &DraftBar::linesChanged, this, &TForm1::FitToDraftBar);
     m_drafts->Offer();
 }
@@ -384,28 +384,25 @@ void TForm1::EditRedoExecute() {
 }
 
 void TForm1::HelpAboutExecute() {
-    ShowModal(m_aboutBox);
+    ShowModal(m_aboutBox.get());
 }
 
 void TForm1::Newinthisversion1Click() {
-    ShowModal(m_newVersionBox);
+    ShowModal(m_newVersionBox.get());
 }
 
 void TForm1::EnterIDCode1Click() {
-    ShowModal(m_idCode);
+    ShowModal(m_idCode.get());
 }
 
 void TForm1::CheckSavedOrders1Click() {
-    // Made on first use, so start-up does not pay for a window most sessions never open.
-    if (!m_recheck)
-        m_recheck = new TFoRecheck(m_core, m_presenter, this);
     m_recheck->Open();
 }
 
 void TForm1::BtnCustomerClick() {
     // Until a customer file is opened or the dialog confirmed, the record holds nothing to show.
     m_customer->SetFields(m_core.customerDataFlag() ? m_core.customer() : CustomerRecord{});
-    ShowModal(m_customer);
+    ShowModal(m_customer.get());
 }
 
 void TForm1::BtnShowOrderlistClick() {
@@ -415,7 +412,7 @@ void TForm1::BtnShowOrderlistClick() {
         return;
     }
     m_orderlist->ShowList(*shown.list);
-    ShowModal(m_orderlist);
+    ShowModal(m_orderlist.get());
 }
 
 void TForm1::ShowModal(QDialog* dialog) {

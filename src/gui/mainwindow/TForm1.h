@@ -10,6 +10,7 @@
 #include "core/session/Configurator.h"
 #include "gui/mainwindow/Form1Actions.h"
 #include "gui/mainwindow/Form1Controls.h"
+#include "gui/widgets/LateWindow.h"
 
 class DraftBar;
 class DraftSession;
@@ -52,14 +53,13 @@ class TForm1 : public QMainWindow {
     kb::Configurator& core() { return m_core; }
     const kb::Configurator& core() const { return m_core; }
     bool started() const { return m_started; }
-    // The secondary windows, made with the main window after a successful start.
-    TFoOrderlist* FoOrderlist() const { return m_orderlist; }
-    TAboutBox* AboutBox() const { return m_aboutBox; }
-    TFoCustomer* FoCustomer() const { return m_customer; }
-    TFoIDCode* FoIDCode() const { return m_idCode; }
-    TNewVersionBox* NewVersionBox() const { return m_newVersionBox; }
-    // Made at its first opening; null until then.
-    TFoRecheck* FoRecheck() const { return m_recheck; }
+    // The secondary windows, each made at its first use.
+    TFoOrderlist* FoOrderlist() { return m_orderlist.get(); }
+    TAboutBox* AboutBox() { return m_aboutBox.get(); }
+    TFoCustomer* FoCustomer() { return m_customer.get(); }
+    TFoIDCode* FoIDCode() { return m_idCode.get(); }
+    TNewVersionBox* NewVersionBox() { return m_newVersionBox.get(); }
+    TFoRecheck* FoRecheck() { return m_recheck.get(); }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
     // The kept drafts of unsaved orders: this window's own and the offer of ended ones.
@@ -147,12 +147,12 @@ class TForm1 : public QMainWindow {
     QColor m_statusTextColor;
     std::optional<kb::Message> m_pendingWarning;
     bool m_started = false;
-    TFoOrderlist* m_orderlist = nullptr;
-    TAboutBox* m_aboutBox = nullptr;
-    TFoCustomer* m_customer = nullptr;
-    TFoIDCode* m_idCode = nullptr;
-    TNewVersionBox* m_newVersionBox = nullptr;
-    TFoRecheck* m_recheck = nullptr;
+    LateWindow<TFoOrderlist> m_orderlist;
+    LateWindow<TAboutBox> m_aboutBox;
+    LateWindow<TFoCustomer> m_customer;
+    LateWindow<TFoIDCode> m_idCode;
+    LateWindow<TNewVersionBox> m_newVersionBox;
+    LateWindow<TFoRecheck> m_recheck;
     RuleMarks* m_marks = nullptr;
     DraftBar* m_draftBar = nullptr;
     DraftSession* m_drafts = nullptr;

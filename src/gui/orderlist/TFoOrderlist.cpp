@@ -87,8 +87,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
 } // namespace
 
 TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWidget* parent)
-    : DeferredDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_core(core), m_presenter(presenter), m_printDialog([](QPrinter& printer, QWidget* parent) {
           QPrintDialog dialog(&printer, parent);
           return dialog.exec() == QDialog::Accepted;
@@ -96,8 +96,7 @@ TFoOrderlist::TFoOrderlist(Configurator& core, MessagePresenter& presenter, QWid
     setObjectName(QStringLiteral("FoOrderlist"));
     setWindowTitle(QStringLiteral("Orderlist"));
     setModal(true);
-    const OrderListGeometry empty = ComputeOrderListGeometry(kDesign, kOrderListRows);
-    setFixedSize(empty.windowWidth, empty.windowHeight);
+    buildControls();
 }
 
 void TFoOrderlist::buildControls() {
@@ -167,7 +166,6 @@ void TFoOrderlist::Place(const OrderListGeometry& g) {
 }
 
 void TFoOrderlist::ShowList(const OrderList& list) {
-    ensureControls();
     m_rtf = list.rtf;
     m_plainText = list.PlainText();
 
@@ -201,13 +199,13 @@ void TFoOrderlist::PrintButtonClick() {
     if (!m_printDialog(printer, this))
         return;
     // Printed from the rich-text copy, as saved and copied, rather than from the table.
-    const RtfReadResult read = ReadRtf(m_rtf);
-    if (!read.ok) {
-        m_presenter.Show(Message::Error("The order list cannot be printed: " + read.error), this);
+    const Result<RtfDocument> read = ReadRtf(m_rtf);
+    if (!read) {
+        m_presenter.Show(Message::Error("The order list cannot be printed: " + read.error().message), this);
         return;
     }
     QTextDocument document;
-    FillTextDocument(document, read.document);
+    FillTextDocument(document, *read);
     if (!PrintTextDocument(document, printer)) {
         const QString target =
             printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();

@@ -1,11 +1,10 @@
 #pragma once
 
+#include <QDialog>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
-
-#include "gui/widgets/DeferredDialog.h"
 
 namespace kb {
 class Configurator;
@@ -20,11 +19,10 @@ struct OrderList;
 }
 struct OrderListGeometry;
 
-// The order list window, created once at start and shown modally after the main window
-// has composed a list into it. Print, Save To Disk and Copy to Clipboard all take the
-// list's rich-text copy, never the table. Its controls are built when the first list is
-// shown (see DeferredDialog).
-class TFoOrderlist : public DeferredDialog {
+// The order list window, shown modally after the main window has composed a list into it.
+// Print, Save To Disk and Copy to Clipboard all take the list's rich-text copy, never the
+// table.
+class TFoOrderlist : public QDialog {
     Q_OBJECT
   public:
     // Shows the print dialog for the printer; true when the user chose to print.
@@ -47,14 +45,8 @@ class TFoOrderlist : public DeferredDialog {
     void SaveButtonClick();
     void ClipButtonClick();
 
-  signals:
-    // Save To Disk named the customer file: the main window's title shows it.
-    void customerFileChanged();
-
-  protected:
-    void buildControls() override;
-
   private:
+    void buildControls();
     void Place(const OrderListGeometry& geometry);
 
     kb::Configurator& m_core;

@@ -105,12 +105,16 @@ QColor VerdictColor(RecheckVerdict verdict) {
 }
 
 QIcon VerdictIcon(RecheckVerdict verdict) {
-    static std::array<QIcon, 4> icons;
-    QIcon& icon = icons[static_cast<std::size_t>(verdict)];
-    if (icon.isNull()) {
-        icon.addPixmap(Badge(verdict, 16));
-        icon.addPixmap(Badge(verdict, 24));
-    }
+    QIcon icon;
+    icon.addPixmap(Badge(verdict, 16));
+    icon.addPixmap(Badge(verdict, 24));
+    return icon;
+}
+
+const QIcon& RecheckModel::Icon(RecheckVerdict verdict) const {
+    QIcon& icon = m_icons[static_cast<std::size_t>(verdict)];
+    if (icon.isNull())
+        icon = VerdictIcon(verdict);
     return icon;
 }
 
@@ -199,7 +203,7 @@ QVariant RecheckModel::data(const QModelIndex& index, int role) const {
         return {};
     case Qt::DecorationRole:
         if (column == Column::Verdict)
-            return VerdictIcon(order.verdict);
+            return Icon(order.verdict);
         return {};
     case Qt::TextAlignmentRole:
         if (column == Column::Price || column == Column::Result)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <QString>
 #include <array>
 #include <string>
@@ -43,13 +44,18 @@ class RecheckModel : public QAbstractTableModel {
         bool hasPrice = false;
     };
     QVariant SortKey(const Row& row, const kb::RecheckedOrder& order, int column) const;
+    const QIcon& Icon(kb::RecheckVerdict verdict) const;
 
     std::vector<kb::RecheckedOrder> m_orders;
     std::vector<Row> m_rows;
     std::string m_currency;
     char m_separator = ',';
+    // Drawn once per model, at the first row that shows the verdict: a static cache would
+    // outlive the application and free its pixmaps after the window system is gone.
+    mutable std::array<QIcon, 4> m_icons;
 };
 
-// A small coloured badge for each verdict, so that it does not rest on colour alone.
+// A small coloured badge for each verdict, so that it does not rest on colour alone; drawn
+// afresh on each call.
 QIcon VerdictIcon(kb::RecheckVerdict verdict);
 QColor VerdictColor(kb::RecheckVerdict verdict);

@@ -141,6 +141,7 @@ TEST_F(RecheckTest, LinesAndSummary) {
     orders.pop_back();
     EXPECT_EQ(RecheckSummary(orders), "3 orders: 1 valid, 1 changed, 1 invalid");
     EXPECT_EQ(RecheckSummary({}), "0 orders: 0 valid, 0 changed, 0 invalid");
+    EXPECT_EQ(RecheckSummary({orders[0]}), "1 order: 0 valid, 1 changed, 0 invalid");
 
     fs::remove(m_dir.file("KITBUILDER.PRS"));
     const Configurator c = Started(m_dir.file("KITBUILDER.INI"), m_dir.file("KITBUILDER.PRS"));
@@ -304,6 +305,44 @@ TEST_F(RecheckTest, UnreadableCatalogueRunsWithoutRules) {
     const RecheckedOrder order =
         RecheckCustomerFile(Order("order.CST", "VK72-1111x-110Ax-C00C0-00000-D3x"), basis);
     EXPECT_EQ(order.verdict, RecheckVerdict::Valid);
+}
+
+// The run over a folder gives the same orders whether one thread checks them or several share
+// the snapshot (the ThreadSanitizer build also fails it on a data race), and reports each once.
+TEST_F(RecheckTest, ThreadsShareTheBasisAndAgree) {
+    const RecheckBasis basis = Basis();
+    const char* codes[] = {kStandard, kWithCan, "VK72-1111x-110Ax-CC0C0-00000-D3x",
+                           "VK72-1111x-117Ax-00000-00000-D3x", "VK72-1111x"};
+    for (int i = 0; i < 40; ++i)
+        Order("order" + std::to_string(i) + ".CST", codes[i % 5]);
+    m_dir.write("empty.CST", "");
+
+    const auto run = [&](unsigned threads) {
+        std::size_t reported = 0, lastDone = 0;
+        RecheckRun options;
+        options.threads = threads;
+        options.interval = std::chrono::milliseconds(0);
+        options.report = [&](RecheckProgress progress) {
+            reported += progress.rows.size();
+            lastDone = progress.done;
+            EXPECT_EQ(progress.total, 41u);
+        };
+        std::vector<std::string> lines;
+        for (const RecheckedOrder& order : RecheckOrders({m_dir.path().string()}, basis, options))
+            lines.push_back(RecheckLine(order, basis.Currency()));
+        EXPECT_EQ(reported, 41u) << threads;
+        EXPECT_EQ(lastDone, 41u) << threads;
+        return lines;
+    };
+    const std::vector<std::string> one = run(1);
+    ASSERT_EQ(one.size(), 41u);
+    EXPECT_EQ(run(2), one);
+    EXPECT_EQ(run(4), one);
+
+    RecheckRun cancelled;
+    cancelled.threads = 2;
+    cancelled.cancelled = [] { return true; };
+    EXPECT_TRUE(RecheckOrders({m_dir.path().string()}, basis, cancelled).empty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "core/idcode/IDCode.h"
 
 #include "TestFiles.h"
+#include "TypedCodes.h"
 #include "core/catalogue/PartTable.h"
 #include "core/session/Configurator.h"
 
@@ -386,4 +387,15 @@ TEST(CapitalizeCode, OnlyAsciiLettersChange) {
     };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(CapitalizeCode(input), expected) << input;
+}
+
+TEST(TypedCode, SplitAndNormalizedAsTheDialogTakesThem) {
+    for (const TypedCodeCase& c : kTypedCodes) {
+        const Result<std::string> normalized = NormalizeTypedCode(c.typed);
+        EXPECT_EQ(SplitTypedCode(c.typed).has_value(), *c.normalized != '\0') << c.typed;
+        EXPECT_EQ(normalized ? *normalized : std::string(), c.normalized) << c.typed;
+        if (!normalized)
+            EXPECT_NE(normalized.error().message.find(std::string("\"") + c.typed + "\" is not an ID code"),
+                      std::string::npos);
+    }
 }

@@ -25,33 +25,39 @@ TEST(FileSizeLimit, WholeFileReadsStopAtTheLimitAndNameIt) {
     const std::string overLimit = SparseFile(dir, "over.ini", kMaxReadFileSize + 1);
     const std::string small = SparseFile(dir, "small.ini", 1001);
 
+    const std::string missing = dir.file("missing.ini");
+    const std::string folder = dir.path().string();
+
     struct Case {
         const char* name;
         std::string path;
         std::size_t maxSize;
-        ReadStatus status;
+        ErrorCode code; // Unspecified: read
         std::string reason;
     };
     const Case cases[] = {
-        {"a file at the limit is read", atLimit, SIZE_MAX, ReadStatus::Ok, ""},
-        {"one byte more is refused", overLimit, SIZE_MAX, ReadStatus::Failed,
+        {"a file at the limit is read", atLimit, SIZE_MAX, ErrorCode::Unspecified, ""},
+        {"one byte more is refused", overLimit, SIZE_MAX, ErrorCode::TooLarge,
          "File too large (the limit is 64 MB)"},
-        {"a caller's larger limit does not lift it", overLimit, kMaxReadFileSize * 2, ReadStatus::Failed,
+        {"a caller's larger limit does not lift it", overLimit, kMaxReadFileSize * 2, ErrorCode::TooLarge,
          "File too large (the limit is 64 MB)"},
-        {"a caller's smaller limit is named", small, 1000, ReadStatus::Failed,
+        {"a caller's smaller limit is named", small, 1000, ErrorCode::TooLarge,
          "File too large (the limit is 1000 bytes)"},
-        {"a file just under a caller's limit", small, 1001, ReadStatus::Ok, ""},
+        {"a file just under a caller's limit", small, 1001, ErrorCode::Unspecified, ""},
+        {"a missing file", missing, SIZE_MAX, ErrorCode::Missing, "No such file or directory"},
+        {"a folder", folder, SIZE_MAX, ErrorCode::Unreadable, "Is a directory"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string data = "old";
-        std::string reason;
-        EXPECT_EQ(ReadWholeFile(c.path, c.maxSize, data, reason), c.status);
-        if (c.status == ReadStatus::Ok) {
-            EXPECT_EQ(data.size(), fs::file_size(c.path));
+        const Result<std::string> data = ReadWholeFile(c.path, c.maxSize);
+        if (c.code == ErrorCode::Unspecified) {
+            ASSERT_TRUE(data) << data.error().message;
+            EXPECT_EQ(data->size(), fs::file_size(c.path));
         } else {
-            EXPECT_EQ(reason, c.reason);
-            EXPECT_TRUE(data.empty());
+            ASSERT_FALSE(data);
+            EXPECT_EQ(data.error().code, c.code);
+            EXPECT_EQ(data.error().message, "Cannot read \"" + c.path + "\": " + c.reason);
+            EXPECT_EQ(ReadFailureReason(data.error(), c.path), c.reason);
         }
     }
     EXPECT_EQ(TooLargeReason(16 * 1024), "File too large (the limit is 16 KB)");

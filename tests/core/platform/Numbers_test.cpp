@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -10,6 +11,7 @@ using namespace kb;
 
 using numbers::FormatGeneral;
 using numbers::ParseDecimal;
+using numbers::ParseInteger;
 using numbers::ParseWhole;
 
 TEST(Numbers, ParseDecimalAcceptsTheGrammar) {
@@ -101,6 +103,43 @@ TEST(Numbers, ParseWhole) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseWhole(c.text), c.expected) << '"' << c.text << '"';
+}
+
+TEST(Numbers, ParseIntegerTakesTheProfileForms) {
+    const std::vector<std::pair<const char*, std::optional<int>>> cases = {
+        {"0", 0},
+        {"42", 42},
+        {"-42", -42},
+        {"+7", 7},
+        {"007", 7},
+        {" 12 ", 12},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"0x00000010", 16},
+        {"0x7FFFFFFF", INT_MAX},
+        {"2147483647", INT_MAX},
+        {"-2147483648", INT_MIN},
+        {"0x", {}},
+        {"0x80000000", {}},
+        {"2147483648", {}},
+        {"-2147483649", {}},
+        {"99999999999999999999", {}},
+        {"", {}},
+        {"-", {}},
+        {"+", {}},
+        {"12a", {}},
+        {"1 2", {}},
+        {"0x1G", {}},
+        {"-0x10", {}},
+        {"0x-1", {}},
+        {"0x+1", {}},
+        {"0x 1", {}},
+        {"1e3", {}},
+        {"yes", {}},
+        {"1.5", {}},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(ParseInteger(text), expected) << text;
 }
 
 TEST(Numbers, FormatGeneral) {

@@ -2,7 +2,6 @@
 
 #include "TestFiles.h"
 
-#include <climits>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
@@ -82,45 +81,6 @@ TEST(TIniFileRead, ValuesAreCutAt2047Characters) {
     EXPECT_EQ(ini.ReadString("A", "long", ""), longer.substr(0, 2047));
     EXPECT_EQ(ini.ReadString("A", "quoted", ""), longer.substr(0, 2047));
     EXPECT_EQ(ini.ReadSectionValues("A")[1].second, longer.substr(0, 2047));
-}
-
-TEST(TIniFileRead, Integers) {
-    const std::vector<std::pair<const char*, std::optional<int>>> cases = {
-        {"0", 0},
-        {"42", 42},
-        {"-42", -42},
-        {"+7", 7},
-        {"007", 7},
-        {" 12 ", 12},
-        {"0x1F", 31},
-        {"0X1f", 31},
-        {"0x00000010", 16},
-        {"0x7FFFFFFF", INT_MAX},
-        {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
-        {"0x", {}},
-        {"0x80000000", {}},
-        {"2147483648", {}},
-        {"-2147483649", {}},
-        {"99999999999999999999", {}},
-        {"", {}},
-        {"-", {}},
-        {"+", {}},
-        {"12a", {}},
-        {"1 2", {}},
-        {"0x1G", {}},
-        {"-0x10", {}},
-        {"1e3", {}},
-        {"yes", {}},
-        {"1.5", {}},
-    };
-    for (const auto& [text, expected] : cases) {
-        int value = -999;
-        EXPECT_EQ(TIniFile::ParseInteger(text, value), expected.has_value()) << text;
-        if (expected) {
-            EXPECT_EQ(value, *expected) << text;
-        }
-    }
 }
 
 TEST(TIniFileRead, IntegersAndBooleansFromTheFile) {

@@ -80,14 +80,14 @@ TEST_P(RtfRoundTrip, ReadsBackEveryCellWithTabStopsFontAndHeading) {
     for (int n = 0; n < 30; ++n)
         rows.push_back({"", "", "", "", ""});
 
-    const RtfReadResult result = ReadRtf(WriteRtfTable(rows, style));
+    const Result<RtfDocument> result = ReadRtf(WriteRtfTable(rows, style));
 
-    ASSERT_TRUE(result.ok) << result.error;
-    EXPECT_EQ(result.document.fontName, style.fontName);
-    EXPECT_EQ(result.document.fontHalfPoints, style.fontHalfPoints);
-    ASSERT_EQ(result.document.paragraphs.size(), rows.size());
+    ASSERT_TRUE(result) << result.error().message;
+    EXPECT_EQ(result.value().fontName, style.fontName);
+    EXPECT_EQ(result.value().fontHalfPoints, style.fontHalfPoints);
+    ASSERT_EQ(result.value().paragraphs.size(), rows.size());
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        const RtfDocument& document = result.document;
+        const RtfDocument& document = result.value();
         const RtfParagraph& paragraph = document.paragraphs[r];
         std::string expected;
         for (const std::string& cell : rows[r])
@@ -195,11 +195,11 @@ TEST(RtfReader, ReadsWhatWordProcessorsWrite) {
         {"no text", "{\\rtf1}", ""},
     };
     for (const Snippet& s : snippets) {
-        const RtfReadResult result = ReadRtf(s.rtf);
-        ASSERT_TRUE(result.ok) << s.name << ": " << result.error;
-        EXPECT_EQ(Describe(result.document), s.expected) << s.name;
-        EXPECT_EQ(result.document.fontName, s.fontName) << s.name;
-        EXPECT_EQ(result.document.fontHalfPoints, s.halfPoints) << s.name;
+        const Result<RtfDocument> result = ReadRtf(s.rtf);
+        ASSERT_TRUE(result) << s.name << ": " << result.error().message;
+        EXPECT_EQ(Describe(result.value()), s.expected) << s.name;
+        EXPECT_EQ(result.value().fontName, s.fontName) << s.name;
+        EXPECT_EQ(result.value().fontHalfPoints, s.halfPoints) << s.name;
     }
 }
 
@@ -213,10 +213,10 @@ TEST(RtfReader, RefusesTextThatIsNotRtf) {
                                   "<html>{\\rtf1 a}</html>",
                                   std::string("\0{\\rtf1 a}", 10)};
     for (const std::string& input : inputs) {
-        const RtfReadResult result = ReadRtf(input);
-        EXPECT_FALSE(result.ok) << input;
-        EXPECT_EQ(result.error, kNotRtfText) << input;
-        EXPECT_TRUE(result.document.paragraphs.empty()) << input;
+        const Result<RtfDocument> result = ReadRtf(input);
+        ASSERT_FALSE(result) << input;
+        EXPECT_EQ(result.error().message, kNotRtfText) << input;
+        EXPECT_EQ(result.error().code, ErrorCode::Malformed) << input;
     }
 }
 
@@ -225,18 +225,18 @@ TEST(RtfReader, DeepNestingKeepsShallowTextAndDropsTheRest) {
         return "{\\rtf1 " + std::string(depth, '{') + inner + std::string(depth, '}') + " after\\par}";
     };
 
-    RtfReadResult result = ReadRtf(nested(500, "\\b kept"));
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(Describe(result.document), "{b:kept} after");
+    Result<RtfDocument> result = ReadRtf(nested(500, "\\b kept"));
+    ASSERT_TRUE(result);
+    EXPECT_EQ(Describe(result.value()), "{b:kept} after");
 
     // Far beyond any real document: the groups carry no text, the document goes on after them.
     result = ReadRtf(nested(200000, "\\b lost\\par"));
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(Describe(result.document), " after");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(Describe(result.value()), " after");
 
     result = ReadRtf("{\\rtf1 x" + std::string(300000, '{'));
-    ASSERT_TRUE(result.ok);
-    EXPECT_EQ(Describe(result.document), "x");
+    ASSERT_TRUE(result);
+    EXPECT_EQ(Describe(result.value()), "x");
 }
 
 TEST(RtfReader, GarbageNeverBreaksTheReader) {
@@ -251,9 +251,11 @@ TEST(RtfReader, GarbageNeverBreaksTheReader) {
                     ? static_cast<char>(random())
                     : alphabet[std::uniform_int_distribution<std::size_t>(0, alphabet.size() - 1)(random)];
         }
-        const RtfReadResult result = ReadRtf(input);
-        EXPECT_EQ(result.ok, input.starts_with("{\\rtf")) << n;
-        const RtfDocument& document = result.document;
+        const Result<RtfDocument> result = ReadRtf(input);
+        EXPECT_EQ(result.has_value(), input.starts_with("{\\rtf")) << n;
+        if (!result)
+            continue;
+        const RtfDocument& document = *result;
         EXPECT_TRUE(IsValidUtf8(document.text)) << n;
         for (const unsigned char c : document.text)
             EXPECT_TRUE(c >= 32 || c == '\t' || c == '\n') << n << ": byte " << int(c);
@@ -274,24 +276,25 @@ TEST(RtfReader, ReadsFilesAndNamesTheFileInErrors) {
     const std::string fifo = dir.file("fifo.rtf");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
 
-    const RtfReadResult read = ReadRtfFile(good);
-    ASSERT_TRUE(read.ok) << read.error;
-    EXPECT_EQ(Describe(read.document), "Notes");
+    const Result<RtfDocument> read = ReadRtfFile(good);
+    ASSERT_TRUE(read) << read.error().message;
+    EXPECT_EQ(Describe(*read), "Notes");
 
     const struct {
         std::string path;
         std::string reason;
+        ErrorCode code;
     } failures[] = {
-        {dir.file("missing.rtf"), "No such file or directory"},
-        {text, kNotRtfText},
-        {folder, "Is a directory"},
-        {fifo, "Not a regular file"},
+        {dir.file("missing.rtf"), "No such file or directory", ErrorCode::Missing},
+        {text, kNotRtfText, ErrorCode::Malformed},
+        {folder, "Is a directory", ErrorCode::Unreadable},
+        {fifo, "Not a regular file", ErrorCode::Unreadable},
     };
     for (const auto& failure : failures) {
-        const RtfReadResult result = ReadRtfFile(failure.path);
-        EXPECT_FALSE(result.ok) << failure.path;
-        EXPECT_EQ(result.error, "Cannot read \"" + failure.path + "\": " + failure.reason);
-        EXPECT_TRUE(result.document.paragraphs.empty()) << failure.path;
+        const Result<RtfDocument> result = ReadRtfFile(failure.path);
+        ASSERT_FALSE(result) << failure.path;
+        EXPECT_EQ(result.error().message, "Cannot read \"" + failure.path + "\": " + failure.reason);
+        EXPECT_EQ(result.error().code, failure.code) << failure.path;
     }
 }
 
@@ -302,10 +305,10 @@ namespace {
 // Release notes written as HTML (tests/core/richtext/data/release-notes.html) and turned into RTF by
 // LibreOffice Writer (scripts/make-rtf-fixtures.sh): what went in must come out.
 TEST(RtfReader, ReadsReleaseNotesAWordProcessorWrote) {
-    const RtfReadResult result =
+    const Result<RtfDocument> result =
         ReadRtfFile(std::string(KITBUILDER_SOURCE_DIR) + "/tests/core/richtext/data/release-notes.rtf");
-    ASSERT_TRUE(result.ok) << result.error;
-    const RtfDocument& document = result.document;
+    ASSERT_TRUE(result) << result.error().message;
+    const RtfDocument& document = result.value();
 
     const struct {
         std::string text;
@@ -404,16 +407,16 @@ TEST(RtfReader, CodePagesColoursAndParagraphFormats) {
         {"hidden text", "{\\rtf1 a{\\v secret}b\\v c\\v0 d}", "abd"},
     };
     for (const auto& t : texts) {
-        const RtfReadResult result = ReadRtf(t.rtf);
-        ASSERT_EQ(result.document.paragraphs.size(), 1u) << t.name;
-        EXPECT_EQ(result.document.Text(result.document.paragraphs[0]), t.text) << t.name;
+        const Result<RtfDocument> result = ReadRtf(t.rtf);
+        ASSERT_EQ(result.value().paragraphs.size(), 1u) << t.name;
+        EXPECT_EQ(result.value().Text(result.value().paragraphs[0]), t.text) << t.name;
     }
 
-    const RtfReadResult result =
+    const Result<RtfDocument> result =
         ReadRtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green128\\blue255;}"
                 "\\pard\\qc\\sb120\\sa240\\li100\\ri200 {\\cf1 red}{\\cf2\\strike blue}"
                 "{\\cf0 auto}{\\cf9 none}\\par\\qr r\\par\\pard\\qj j\\par}");
-    const RtfDocument& document = result.document;
+    const RtfDocument& document = result.value();
     ASSERT_EQ(document.paragraphs.size(), 3u);
     const RtfParagraphFormat& first = document.Format(document.paragraphs[0]);
     EXPECT_EQ(first.alignment, RtfAlignment::Center);
@@ -438,7 +441,7 @@ TEST(RtfReader, FormatsAndTabStopsAreHeldOnce) {
     std::string rtf = "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Courier;}}";
     for (int n = 0; n < 500; ++n)
         rtf += "\\pard\\tx720\\tx1440\\tx2880 {\\b a}\\tab{\\f1\\fs20 b}\\tab c\\par\n";
-    const RtfDocument document = ReadRtf(rtf + "}").document;
+    const RtfDocument document = ReadRtf(rtf + "}").value();
     ASSERT_EQ(document.paragraphs.size(), 500u);
     EXPECT_EQ(document.tabStopSets.size(), 2u); // the empty set and the one every paragraph shares
     EXPECT_EQ(document.paragraphFormats.size(), 1u);
@@ -451,7 +454,7 @@ TEST(RtfReader, ParagraphsPastTheLimitAreLeftOutWithANote) {
     std::string rtf = "{\\rtf1 ";
     for (std::size_t n = 0; n < kMaxRtfParagraphs + 25; ++n)
         rtf += "p" + std::to_string(n) + "\\par ";
-    const RtfDocument document = ReadRtf(rtf + "}").document;
+    const RtfDocument document = ReadRtf(rtf + "}").value();
     ASSERT_EQ(document.paragraphs.size(), kMaxRtfParagraphs + 1);
     EXPECT_EQ(document.omittedParagraphs, 25u);
     EXPECT_EQ(document.Text(document.paragraphs[kMaxRtfParagraphs - 1]),
@@ -464,7 +467,7 @@ TEST(RtfReader, ParagraphsPastTheLimitAreLeftOutWithANote) {
     std::string full = "{\\rtf1 ";
     for (std::size_t n = 0; n < kMaxRtfParagraphs; ++n)
         full += "x\\par ";
-    const RtfDocument exact = ReadRtf(full + "}").document;
+    const RtfDocument exact = ReadRtf(full + "}").value();
     EXPECT_EQ(exact.paragraphs.size(), kMaxRtfParagraphs);
     EXPECT_EQ(exact.omittedParagraphs, 0u);
 }

@@ -391,4 +391,30 @@ TEST_F(ConfiguratorTest, LanguageCommands) {
     EXPECT_EQ(m_app.priceText(), "2120");
 }
 
+// The title names the customer file by its last folders: up to ten folder levels are taken
+// off, each round keeping at most 100 characters.
+TEST(WindowTitle, NamesTheFileByItsLastFolders) {
+    std::string eleven;
+    for (int level = 1; level <= 11; ++level)
+        eleven += "/d" + std::to_string(level);
+    const struct {
+        std::string file;
+        std::string shown;
+    } cases[] = {
+        {"", "----"},
+        {"/home/ann/orders/Miller.CST", "Miller.CST"},
+        {"C:\\orders\\Miller.CST", "Miller.CST"},
+        {eleven + "/x.CST", "d10/d11/x.CST"},
+        {"/" + std::string(150, 'n'), std::string(100, 'n')},
+        {std::string(150, 'n'), std::string(150, 'n')},
+    };
+    for (const auto& c : cases) {
+        Configurator configurator;
+        configurator.SetCustomerFile(c.file);
+        EXPECT_EQ(configurator.WindowTitle(), std::string(kApplicationTitle) + kProgramVersion +
+                                                  " [Customer: ----] [File: " + c.shown + "]")
+            << c.file;
+    }
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 
@@ -46,6 +47,22 @@ TEST(UserSettingsPath, FollowsTheBaseDirectoryRules) {
     for (const auto& c : cases)
         EXPECT_EQ(UserSettingsPath(c.xdg, c.home), c.expected)
             << (c.xdg ? c.xdg : "(unset)") << " / " << (c.home ? c.home : "(unset)");
+
+    // Started without HOME, the account's home folder still gives a per-user file.
+    const char* home = std::getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedXdg = xdg ? xdg : "";
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_CONFIG_HOME");
+    const std::string fromAccount = UserSettingsPath();
+    if (home)
+        ::setenv("HOME", savedHome.c_str(), 1);
+    if (xdg)
+        ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    EXPECT_TRUE(fromAccount.starts_with("/") &&
+                fromAccount.ends_with("/.config/vk72-configurator/settings.ini"))
+        << fromAccount;
 }
 
 TEST(SettingsStore, PerUserValuesWinOverTheCatalogue) {
@@ -157,4 +174,37 @@ TEST(SettingsStore, AWritableCatalogueKeepsItsSettingsAndNoUserFileIsMade) {
     // Without a per-user file there is never another place, writable or not.
     EXPECT_FALSE(SettingsStore(catalogue, "", true).perUser());
     EXPECT_FALSE(SettingsStore::CanReplace(dir.file("missing/KITBUILDER.INI")));
+}
+
+TEST(SettingsStore, AnInstalledCatalogueIsNeverWrittenEvenWhenWritable) {
+    TempDir dir;
+    fs::create_directories(dir.path() / "root/usr/lib/vk72-configurator");
+    fs::create_directories(dir.path() / "portable");
+    fs::create_symlink(dir.path() / "root/usr/lib/vk72-configurator", dir.path() / "linked");
+    const struct {
+        std::string catalogue;
+        bool installed;
+    } cases[] = {
+        {"/usr/lib/vk72-configurator/KITBUILDER.INI", true},
+        {"/usr/local/lib/vk72-configurator/KITBUILDER.INI", true},
+        {"/opt/vk72-configurator-2.0-portable/KITBUILDER.INI", true},
+        {dir.file("root/usr/lib/vk72-configurator/KITBUILDER.INI"), true},
+        {dir.file("linked/KITBUILDER.INI"), true},
+        {dir.file("portable/KITBUILDER.INI"), false},
+        {dir.file("root/usr/lib/vk72-configurator/../../../portable/KITBUILDER.INI"), false},
+        {dir.file("lib/vk72-configurator-old/KITBUILDER.INI"), false},
+        {"/usrdata/lib/KITBUILDER.INI", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SettingsStore::InstalledCopy(c.catalogue), c.installed) << c.catalogue;
+
+    // Writable as it is to root, the installed catalogue keeps its bytes; the user file gets the value.
+    const std::string catalogue = dir.write("root/usr/lib/vk72-configurator/KITBUILDER.INI", kCatalogue);
+    const std::string user = dir.file("home/settings.ini");
+    ASSERT_TRUE(SettingsStore::CanReplace(catalogue));
+    SettingsStore store(catalogue, user);
+    EXPECT_TRUE(store.perUser());
+    ASSERT_TRUE(store.WriteBool("UseStdConfig", false).has_value());
+    EXPECT_EQ(ReadFileBytes(catalogue), kCatalogue);
+    EXPECT_EQ(TIniFile(user).ReadString("General", "UseStdConfig", ""), "0");
 }
