@@ -69,7 +69,8 @@ void RuleMarksTest::marksFollowEveryChangeAfterIt() {
     auto* x10 = w.find<QComboBox>(w.form.get(), "X10");
     const int entries = x10->count();
     QVERIFY(Marked(x10, 5));
-    QCOMPARE(x10->itemData(5, Qt::ToolTipRole).toString(), kWirelessLimit);
+    QCOMPARE(x10->itemData(5, Qt::ToolTipRole).toString(),
+             QStringLiteral("Choosing this breaks a rule: \"%1\"").arg(kWirelessLimit));
     QCOMPARE(x10->itemData(5, Qt::ForegroundRole).value<QBrush>().color(),
              RuleMarks::TextColor(HintKind::Breaks, x10->palette(), QPalette::Base));
     QCOMPARE(MarkedItems(x10), 1);
@@ -110,7 +111,7 @@ void RuleMarksTest::radioButtonsAndTheCardCarryMarks() {
     housing->button(2)->click();
     QTRY_VERIFY(!w.form->Marks()->pending());
     QVERIFY(!card->icon().isNull());
-    QCOMPARE(card->toolTip(), kCardHousing);
+    QCOMPARE(card->toolTip(), QStringLiteral("Choosing this breaks a rule: \"%1\"").arg(kCardHousing));
     QVERIFY(card->isEnabled());
 
     card->click();

@@ -98,9 +98,6 @@ void TFoCustomerTest::windowHasItsControls() {
         QCOMPARE(label->text(), QLatin1String(kKeys[n]));
         QLineEdit* box = Box(dialog, kBoxes[n]);
         QVERIFY2(box, kBoxes[n]);
-        // What a customer file keeps of a value, counted in characters by the core: the box
-        // leaves room for characters beyond 16 bits.
-        QVERIFY(box->maxLength() >= 2047);
         // Top to bottom, each label beside its box.
         QVERIFY(box->y() > lastTop);
         QCOMPARE(label->y(), box->y());
@@ -385,22 +382,42 @@ void TFoCustomerTest::boxesTakeOneLineOfWhatTheFileKeeps() {
     bool selected = true;
     int cursor = -1;
     QString focus;
+    QStringList notices;
     w.whileOpen([&](QDialog& dialog) {
+        auto* notice = w.find<QLabel>(&dialog, "LaNotice");
         QLineEdit* name1 = Box(dialog, "EdName1");
         focus = FocusName();
         selected = name1->hasSelectedText();
         cursor = name1->cursorPosition();
         QGuiApplication::clipboard()->setText(QStringLiteral(" and\nBob\r\nSmith\tjr."));
         QTest::keyClick(name1, Qt::Key_V, Qt::ControlModifier);
+        notices.append(notice->text());
         QLineEdit* city = Box(dialog, "EdCity");
         QGuiApplication::clipboard()->setText(longCity);
         QTest::keyClick(city, Qt::Key_V, Qt::ControlModifier);
+        notices.append(notice->text());
+        // Characters, not UTF-16 units, are counted: 2047 faces fit, the 2048th is cut.
+        QLineEdit* ident = Box(dialog, "EdIdent1");
+        const QString face = QString::fromUcs4(U"\U0001F600");
+        QGuiApplication::clipboard()->setText(face.repeated(2047));
+        QTest::keyClick(ident, Qt::Key_V, Qt::ControlModifier);
+        notices.append(QString::number(ident->text().size()));
+        QTest::keyClick(ident, Qt::Key_A, Qt::ControlModifier);
+        QGuiApplication::clipboard()->setText(face.repeated(2048));
+        QTest::keyClick(ident, Qt::Key_V, Qt::ControlModifier);
+        notices.append(QString::number(ident->text().size()) + QLatin1Char(' ') + notice->text());
+        ident->clear();
         Box(dialog, "EdCompany1")->setText(QStringLiteral("Miller Foods"));
         Box(dialog, "EdStreet")->setText(QStringLiteral("Main Street 1"));
         Click(dialog, "BtnSaveFields");
     });
     QTest::mouseClick(w.inForm<QPushButton>("BtnCustomer"), Qt::LeftButton);
     QCOMPARE(focus, QStringLiteral("EdName1"));
+    const QString cut =
+        QStringLiteral("The text for %1 was cut to its first 2047 characters: a customer file "
+                       "keeps no more of a value.");
+    QCOMPARE(notices, QStringList({QString(), cut.arg(QStringLiteral("City")), QStringLiteral("4094"),
+                                   QStringLiteral("4094 ") + cut.arg(QStringLiteral("Ident1"))}));
     QVERIFY(!selected);
     QCOMPARE(cursor, 11);
     QCOMPARE(w.core().customer()[CustomerRecord::Name1], std::string("Anna Miller and Bob  Smith jr."));

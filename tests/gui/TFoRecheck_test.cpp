@@ -2,19 +2,24 @@
 #include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 #include "SampleWindows.h"
 #include "SmallCatalogue.h"
 #include "core/customer/Recheck.h"
 #include "gui/recheck/RecheckModel.h"
+#include "gui/recheck/RecheckTable.h"
 #include "gui/recheck/TFoRecheck.h"
 #include "gui/widgets/QtText.h"
 
@@ -72,6 +77,8 @@ class TFoRecheckTest : public QObject {
     void openLoadsTheOrderAsFileOpenDoes();
     void browseChoosesAndChecks();
     void cancelStopsAtOnce();
+    void fitsTheScreenAndKeepsItsLayoutPerUser();
+    void codesShowWholeAndCutTextHasATooltip();
 };
 
 void TFoRecheckTest::menuOpensANonModalWindow() {
@@ -284,6 +291,111 @@ void TFoRecheckTest::cancelStopsAtOnce() {
     QCOMPARE(window->table()->model()->rowCount(), kFiles);
     QCOMPARE(window->findChild<QLabel*>(QStringLiteral("LaCounts"))->text(),
              QStringLiteral("3000 orders: 3000 valid, 0 changed, 0 invalid"));
+}
+
+void TFoRecheckTest::fitsTheScreenAndKeepsItsLayoutPerUser() {
+    SampleWindows w;
+    const QString folder = WriteOrders(w);
+    const std::string settings = w.file("user/settings.ini");
+    const auto opened = [&] {
+        auto* window = new TFoRecheck(w.core(), w.presenter, w.form.get());
+        window->setSettingsFile(settings);
+        window->Open();
+        CheckAndWait(window, folder);
+        return window;
+    };
+
+    // The default size within the screen, wherever the screen is smaller.
+    TFoRecheck* first = opened();
+    const QRect screen = first->screen()->availableGeometry();
+    QVERIFY(screen.contains(first->frameGeometry()));
+    QVERIFY(first->width() >= std::min(1300, screen.width() - 40));
+    // Smaller than its controls want, the window scrolls rather than hiding them.
+    QVERIFY(first->findChild<QScrollArea*>(QStringLiteral("Scroll")));
+    QVERIFY(first->minimumSizeHint().width() < 200);
+    QVERIFY(first->minimumSizeHint().height() < 200);
+
+    first->resize(700, 400);
+    first->table()->setColumnWidth(RecheckModel::Column::Company1, 77);
+    first->table()->setColumnWidth(RecheckModel::Column::StoredCode, 50);
+    first->close();
+    delete first;
+
+    // The next opening, in this run or the next, comes back as it was left; a code is never cut.
+    TFoRecheck* second = opened();
+    QCOMPARE(second->size(), QSize(700, 400));
+    QCOMPARE(second->table()->columnWidth(RecheckModel::Column::Company1), 77);
+    QCOMPARE(second->table()->columnWidth(RecheckModel::Column::StoredCode),
+             second->table()->columnWidth(RecheckModel::Column::CodeNow));
+    delete second;
+
+    // On any screen: as large as wanted where it fits, never larger than the screen.
+    const QMargins frame(4, 30, 4, 4);
+    QCOMPARE(FittedGeometry({1300, 520}, {0, 0, 1280, 1024}, frame), QRect(4, 30 + 235, 1272, 520));
+    QCOMPARE(FittedGeometry({1300, 520}, {0, 0, 1024, 768}, frame), QRect(4, 30 + 107, 1016, 520));
+    QCOMPARE(FittedGeometry({1300, 520}, {100, 0, 320, 240}, frame), QRect(104, 30, 312, 206));
+    QCOMPARE(FittedColumnWidths({150, 100, 130}, {true, false, true}, 1000, 60),
+             (std::vector<int>{150, 100, 130}));
+    QCOMPARE(FittedColumnWidths({150, 100, 130}, {true, false, true}, 200, 60),
+             (std::vector<int>{60, 100, 60}));
+    QCOMPARE(FittedColumnWidths({200, 100, 200}, {true, false, true}, 400, 60),
+             (std::vector<int>{150, 100, 150}));
+}
+
+void TFoRecheckTest::codesShowWholeAndCutTextHasATooltip() {
+    SampleWindows w;
+    const QString folder = WriteOrders(w);
+    w.write("orders/e-long.CST",
+            CustomerFileText("Acme Industrial Automation Holdings International Ltd", "Annabelle", kChanged));
+    TFoRecheck* window = OpenFromMenu(w);
+    CheckAndWait(window, folder);
+    QTableView* table = window->table();
+    auto* delegate = qobject_cast<RecheckDelegate*>(table->itemDelegate());
+    QVERIFY(delegate);
+    const auto shown = [&](int row, int column) {
+        QStyleOptionViewItem option;
+        option.initFrom(table);
+        option.rect = table->visualRect(table->model()->index(row, column));
+        option.font = table->font();
+        option.fontMetrics = table->fontMetrics();
+        option.widget = table;
+        return delegate->ShownText(option, table->model()->index(row, column));
+    };
+    for (int row = 0; row < table->model()->rowCount(); ++row)
+        for (int column : {RecheckModel::Column::StoredCode, RecheckModel::Column::CodeNow})
+            QCOMPARE(shown(row, column), Cell(window, row, column));
+
+    // A cut company shows whole as the tooltip; one that fits has none.
+    const QModelIndex company = table->model()->index(4, RecheckModel::Column::Company1);
+    QVERIFY(shown(4, RecheckModel::Column::Company1) != company.data().toString());
+    const auto tooltip = [&](const QModelIndex& index) {
+        QToolTip::hideText();
+        // A tooltip fades out rather than going at once.
+        if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }))
+            return QStringLiteral("(an earlier tooltip stayed)");
+        const QPoint at = table->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, table->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(table->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(tooltip(company), company.data().toString());
+    QCOMPARE(tooltip(table->model()->index(0, RecheckModel::Column::Company1)), QString());
+
+    // A code in a column the user made narrow: cut in the middle, both ends kept.
+    table->setColumnWidth(RecheckModel::Column::CodeNow, 120);
+    const QString cut = shown(1, RecheckModel::Column::CodeNow);
+    QVERIFY(cut.startsWith(QStringLiteral("VK72")));
+    QVERIFY(cut.endsWith(QStringLiteral("M3x")));
+    QVERIFY(cut.contains(QChar(0x2026)));
+    QCOMPARE(tooltip(table->model()->index(1, RecheckModel::Column::CodeNow)), QLatin1String(kValid));
+
+    // The places where the codes differ, letters compared as capitals.
+    QCOMPARE(DifferingPlaces(QStringLiteral("VK72-1111x-C0"), QStringLiteral("vk72-1111X-00")),
+             QList<bool>(
+                 {false, false, false, false, false, false, false, false, false, false, false, true, false}));
+    QCOMPARE(DifferingPlaces(QStringLiteral("VK72-11"), QStringLiteral("VK72-1")),
+             QList<bool>({false, false, false, false, false, false, true}));
+    QCOMPARE(DifferingPlaces(QStringLiteral("VK72-11"), QString()), QList<bool>(7, false));
 }
 
 QTEST_MAIN(TFoRecheckTest)

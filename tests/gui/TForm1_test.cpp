@@ -16,18 +16,22 @@
 #include <QSignalBlocker>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 
 #include "TestFiles.h"
 #include "core/platform/TIniFile.h"
+#include "core/session/UserPreferences.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
+#include "gui/mainwindow/RecentOrdersMenu.h"
 #include "gui/orderlist/TFoOrderlist.h"
 #include "gui/widgets/FileDialogs.h"
 #include "gui/widgets/MessagePresenter.h"
@@ -93,8 +97,10 @@ class Harness {
         m_ini = catalogue ? m_dir.write("KITBUILDER.INI", *catalogue) : m_dir.file("KITBUILDER.INI");
         const std::string prs =
             prices ? m_dir.write("KITBUILDER.PRS", *prices) : m_dir.file("KITBUILDER.PRS");
-        form = std::make_unique<TForm1>(TForm1::DataFiles{m_ini, prs}, presenter,
-                                        [this](int code) { exitCodes.push_back(code); });
+        // The per-user file holds what this user's runs remember; the catalogue here is
+        // writable, so the three settings stay in it.
+        form = std::make_unique<TForm1>(TForm1::DataFiles{m_ini, prs, m_dir.file("user/settings.ini")},
+                                        presenter, [this](int code) { exitCodes.push_back(code); });
         form->setModalRunner([this](QDialog& dialog) { modals.push_back(&dialog); });
     }
 
@@ -218,6 +224,8 @@ class TForm1Test : public QObject {
     void menusHaveAltKeysAndStandardShortcuts();
     void cutEntriesShowAnEllipsisAndATooltip();
     void everyWindowUsesTheWindowFamily();
+    void undoAndRedoKeysWinInTheLanguageBox();
+    void recentOrdersInTheFileMenu();
 };
 
 void TForm1Test::controlsHaveTheirCaptionsAndHints_data() {
@@ -785,6 +793,114 @@ void TForm1Test::everyWindowUsesTheWindowFamily() {
     const auto box = CreateMessageBox(Message::Error("Cannot write \"x\""), h.form.get());
     for (QWidget* child : box->findChildren<QWidget*>())
         QCOMPARE(QFontInfo(child->font()).family(), family);
+}
+
+void TForm1Test::undoAndRedoKeysWinInTheLanguageBox() {
+    Harness h;
+    h.show();
+    h.form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form.get()));
+    auto* language = h.find<QComboBox>("OSLanguage");
+    auto* undo = h.find<QAction>("EditUndo");
+    auto* redo = h.find<QAction>("EditRedo");
+    language->setFocus();
+    QTRY_VERIFY(language->hasFocus());
+    const auto key = [&](Qt::Key k, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(language, k, modifiers);
+        return language->currentText();
+    };
+    // Nothing to undo: the box's own undo does not stand in.
+    QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), QStringLiteral("german"));
+
+    UserChoose(h.find<QComboBox>("X1"), 1);
+    language->setFocus();
+    language->lineEdit()->selectAll();
+    QTest::keyClicks(language->lineEdit(), QStringLiteral("Klingon"));
+    QVERIFY(undo->isEnabled());
+    QVERIFY(!redo->isEnabled());
+
+    // Each key takes a whole step of the program's undo, the typed language being one; the
+    // box's text undo would have taken back a letter and cleared Redo.
+    QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), QStringLiteral("german"));
+    QCOMPARE(h.core().choice()[Group::OSLanguage], 0);
+    QCOMPARE(h.core().choice()[Group::X1], 1);
+    QVERIFY(redo->isEnabled());
+    QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier), QStringLiteral("Klingon"));
+    QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), QStringLiteral("german"));
+    QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier), QStringLiteral("german"));
+    QCOMPARE(h.core().choice()[Group::X1], 0);
+    QCOMPARE(key(Qt::Key_Y, Qt::ControlModifier), QStringLiteral("german"));
+    QCOMPARE(h.core().choice()[Group::X1], 1);
+    QCOMPARE(key(Qt::Key_Y, Qt::ControlModifier), QStringLiteral("Klingon"));
+    QCOMPARE(h.core().configuration().Text(Group::OSLanguage), std::string("Klingon"));
+    QVERIFY(!redo->isEnabled());
+    QVERIFY(language->hasFocus());
+
+    // The box's context menu offers the window's Undo and Redo, not its own.
+    // The menu's own items go with it when it closes: only the first two are looked at later.
+    QList<QAction*> firstTwo;
+    int undos = -1;
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            const QList<QAction*> offered = menu->actions();
+            firstTwo = offered.mid(0, 2);
+            undos = 0;
+            for (const QAction* action : offered)
+                undos += action->text().startsWith(QStringLiteral("&Undo"));
+            menu->close();
+        }
+        shown = true;
+    });
+    emit language->lineEdit()->customContextMenuRequested(QPoint(2, 2));
+    QTRY_VERIFY(shown);
+    QCOMPARE(firstTwo, QList<QAction*>({undo, redo}));
+    QCOMPARE(undos, 1);
+}
+
+void TForm1Test::recentOrdersInTheFileMenu() {
+    // Order, limit and the list's file are the core's; here the menu and what choosing does.
+    Harness h;
+    auto* fileMenu = h.find<QMenu>("File1");
+    const auto entries = [&] {
+        emit fileMenu->aboutToShow();
+        QStringList shown;
+        for (const QAction* action : h.form->RecentOrders()->entries())
+            shown.append(action->text() + QLatin1Char(' ') + action->toolTip());
+        return shown;
+    };
+    QCOMPARE(entries(), QStringList());
+    const std::string order = "[Data]\nName1=Ann\nCode=VK72-1111x-110Ax-00000-00000-S5x\n";
+    const QString a = PathToQ(h.write("a.CST", order));
+    const QString gone = PathToQ(h.write("gone.CST", order));
+    h.form->OpenCustomerFile(a);
+    h.form->OpenCustomerFile(gone);
+    FileDialogs::setNextFileName(PathToQ(h.file("saved.CST")));
+    h.find<QAction>("FileSaveAs")->trigger();
+    QVERIFY(h.presenter.shown.empty());
+    QCOMPARE(entries(),
+             QStringList({QStringLiteral("&1 saved.CST ") + PathToQ(h.file("saved.CST")),
+                          QStringLiteral("&2 gone.CST ") + gone, QStringLiteral("&3 a.CST ") + a}));
+    // Above Exit, below a separator of their own.
+    const QList<QAction*> items = fileMenu->actions();
+    QCOMPARE(items.indexOf(h.form->RecentOrders()->entries().front()), 5);
+    QVERIFY(items[4]->isSeparator());
+    QCOMPARE(items.back(), h.find<QAction>("FileExit"));
+
+    // An entry whose file is gone says so, comes off the list and changes nothing else.
+    std::filesystem::remove(PathFromQ(gone));
+    const QString title = h.form->windowTitle();
+    h.form->RecentOrders()->entries()[1]->trigger();
+    QCOMPARE(h.presenter.shown.size(), std::size_t(1));
+    QVERIFY(h.presenter.shown[0].text.find("\"" + PathFromQ(gone) + "\" no longer exists") !=
+            std::string::npos);
+    QCOMPARE(h.form->windowTitle(), title);
+    QCOMPARE(entries().size(), 2);
+
+    // Choosing one opens it as File Open does.
+    h.form->RecentOrders()->entries()[1]->trigger();
+    QCOMPARE(h.core().customerFile(), PathFromQ(a));
+    QCOMPARE(entries().front(), QStringLiteral("&1 a.CST ") + a);
 }
 
 QTEST_MAIN(TForm1Test)

@@ -101,7 +101,7 @@ std::vector<MarkedEntry> ListMarks(const RuleHints& hints) {
 std::string HintToolTip(const EntryHint& hint) {
     switch (hint.kind) {
     case HintKind::Breaks:
-        return hint.reason;
+        return "Choosing this breaks a rule: \"" + hint.reason + "\"";
     case HintKind::Clears:
         return "Choosing this clears the fault: \"" + hint.reason + "\"";
     case HintKind::None:

@@ -13,6 +13,7 @@
 #include "core/customer/CustomerRecord.h"
 #include "core/idcode/IDCode.h"
 #include "core/platform/Text.h"
+#include "core/platform/TextCodec.h"
 
 namespace kb {
 
@@ -109,7 +110,12 @@ RecheckedOrder RecheckCustomerFile(const std::string& path, const RecheckBasis& 
     Result<AppliedCode> applied = ApplyStoredCode(order.storedCode, basis.startChoice, catalogue);
     if (!applied) {
         order.verdict = RecheckVerdict::Invalid;
-        order.codeFailure = applied.error().message;
+        // The only code that cannot be applied is one too short; the row reports it rather
+        // than repeat the dialog's word on a configuration it never changed.
+        order.codeFailure = "The ID code is too short: it has " +
+                            std::to_string(CharacterCount(order.storedCode)) + " characters, " +
+                            std::to_string(kIDCodeDecodedLength) + " are needed (\"" + kIDCodePrefix +
+                            "\" and the code up to the cable length).";
         order.statusText = order.codeFailure;
         return order;
     }
@@ -130,7 +136,7 @@ RecheckedOrder RecheckCustomerFile(const std::string& path, const RecheckBasis& 
 
     if (verdict.result != CheckResult::Passed || !code)
         order.verdict = RecheckVerdict::Invalid;
-    else if (order.codeNow == order.storedCode && order.AllPlacesMatched())
+    else if (CapitalizeCode(order.codeNow) == CapitalizeCode(order.storedCode) && order.AllPlacesMatched())
         order.verdict = RecheckVerdict::Valid;
     else
         order.verdict = RecheckVerdict::Changed;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/config/UnitPrice.h"
+#include "core/customer/NoOrderNotice.h"
 #include "core/platform/Paths.h"
 #include "core/platform/SafeFile.h"
 #include "core/platform/TextCodec.h"
@@ -345,6 +346,8 @@ std::vector<Message> Configurator::OpenCustomerFile(const std::string& path) {
     if (auto failure = ApplyIDCode(record[CustomerRecord::Code]))
         messages.push_back(*failure);
     MarkSaved();
+    if (auto notice = NoOrderNotice(path, record))
+        messages.push_back(Message::Information(*notice));
     return messages;
 }
 

@@ -1,19 +1,18 @@
 #include "core/session/SettingsStore.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <optional>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 #include "core/catalogue/Catalogue.h"
 #include "core/platform/Numbers.h"
 #include "core/platform/TIniFile.h"
+#include "core/session/UserPreferences.h"
 
 namespace kb {
 
@@ -141,32 +140,14 @@ bool SettingsStore::ReadBool(const char* key, bool def) const {
     return TIniFile(m_cataloguePath).ReadBool(kGeneral, key, def);
 }
 
-Result<void> SettingsStore::PrepareUserFolder() const {
-    // Settings are private to their user, as the base directory rules ask of new folders.
-    const fs::path folder = fs::path(m_userFile).parent_path();
-    std::error_code ec;
-    if (fs::is_directory(folder, ec))
-        return {};
-    fs::path made;
-    for (const auto& part : folder) {
-        made /= part;
-        if (fs::is_directory(made, ec))
-            continue;
-        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
-            return Error{"Cannot create the folder \"" + made.string() + "\" for the settings file \"" +
-                         m_userFile + "\": " + std::strerror(errno)};
-    }
-    return {};
-}
-
 Result<void> SettingsStore::WriteBool(const char* key, bool value) {
     return WriteInteger(key, value ? 1 : 0);
 }
 
 Result<void> SettingsStore::WriteInteger(const char* key, int value) {
     if (m_perUser) {
-        if (Result<void> prepared = PrepareUserFolder(); !prepared)
-            return prepared;
+        if (Result<void> folder = PrepareSettingsFolder(m_userFile); !folder)
+            return folder;
     }
     TIniFile file(target());
     return file.WriteInteger(kGeneral, key, value);

@@ -54,8 +54,6 @@ class SettingsStore {
     Result<void> WriteInteger(const char* key, int value);
 
   private:
-    Result<void> PrepareUserFolder() const;
-
     std::string m_cataloguePath;
     std::string m_userFile;
     bool m_perUser = false;

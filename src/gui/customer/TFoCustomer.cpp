@@ -4,8 +4,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValidator>
+#include <algorithm>
+#include <functional>
 
 #include "core/platform/TIniFile.h"
+#include "core/platform/TextCodec.h"
 #include "core/session/Configurator.h"
 #include "gui/widgets/Icons.h"
 #include "gui/widgets/MessagePresenter.h"
@@ -29,15 +32,24 @@ constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
     CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
     CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
 
-// Keeps a field as the customer file can: the core's cleaning as the text arrives.
+// Keeps a field as the customer file can: the core's cleaning as the text arrives. A text
+// cut to what the file keeps is reported to the dialog: a paste is never cut without a word.
 class SingleLineValidator : public QValidator {
   public:
-    using QValidator::QValidator;
+    SingleLineValidator(QLineEdit* edit, std::function<void(QLineEdit*)> cut)
+        : QValidator(edit), m_edit(edit), m_cut(std::move(cut)) {}
     State validate(QString& input, int& position) const override {
-        input = ToQ(CleanCustomerField(FromQ(input)));
+        const std::string text = FromQ(input);
+        if (CharacterCount(text) > TIniFile::kMaxValueLength)
+            m_cut(m_edit);
+        input = ToQ(CleanCustomerField(text));
         position = std::min(position, static_cast<int>(input.size()));
         return Acceptable;
     }
+
+  private:
+    QLineEdit* m_edit;
+    std::function<void(QLineEdit*)> m_cut;
 };
 
 } // namespace
@@ -72,12 +84,15 @@ void TFoCustomer::buildControls() {
     }
     // No more than the customer file keeps of a value, so nothing is cut on reopening;
     // line breaks and tabs become blanks as they arrive, as the file would store them.
-    auto* validator = new SingleLineValidator(this);
-    for (QLineEdit* edit : m_edits) {
-        // Room for surrogate pairs; the validator holds the box to its characters.
-        edit->setMaxLength(static_cast<int>(2 * TIniFile::kMaxValueLength));
-        edit->setValidator(validator);
-    }
+    // The validator alone holds a box to what the file keeps, so that every cut is reported.
+    for (QLineEdit* edit : m_edits)
+        edit->setValidator(new SingleLineValidator(edit, [this](QLineEdit* cut) { ShowCutNotice(cut); }));
+    m_notice = new QLabel(this);
+    m_notice->setObjectName(QStringLiteral("LaNotice"));
+    m_notice->setWordWrap(true);
+    m_notice->setGeometry(kMargin, kRowTop + CustomerRecord::Code * kRowPitch - 6, kClientWidth - 2 * kMargin,
+                          kClientHeight - kMargin - kButtonHeight -
+                              (kRowTop + CustomerRecord::Code * kRowPitch));
 
     const int buttonTop = kClientHeight - kMargin - kButtonHeight;
     m_clear = new QPushButton(LoadIcon(AppIcon::Clear), QStringLiteral("Clear Fields"), this);
@@ -118,7 +133,17 @@ void TFoCustomer::setVisible(bool visible) {
     }
 }
 
+void TFoCustomer::ShowCutNotice(QLineEdit* edit) {
+    const QString caption = edit->objectName().mid(2);
+    m_notice->setText(
+        QStringLiteral("The text for %1 was cut to its first %2 characters: a customer file keeps "
+                       "no more of a value.")
+            .arg(caption)
+            .arg(TIniFile::kMaxValueLength));
+}
+
 void TFoCustomer::SetFields(const CustomerRecord& record) {
+    m_notice->clear();
     for (std::size_t f = 0; f < m_edits.size(); ++f)
         m_edits[f]->setText(ToQ(record.fields[f]));
 }
@@ -143,4 +168,5 @@ void TFoCustomer::BtnSaveFieldsClick() {
 void TFoCustomer::BtnClearFieldsClick() {
     for (QLineEdit* edit : m_edits)
         edit->clear();
+    m_notice->clear();
 }

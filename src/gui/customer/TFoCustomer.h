@@ -9,6 +9,7 @@ namespace kb {
 class Configurator;
 }
 class MessagePresenter;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -34,11 +35,14 @@ class TFoCustomer : public QDialog {
 
   private:
     void buildControls();
+    void ShowCutNotice(QLineEdit* edit);
 
     kb::Configurator& m_core;
     MessagePresenter& m_presenter;
     // EdCompany1 ... EdIdent2, in the order of the record's fields.
     std::array<QLineEdit*, kb::CustomerRecord::Code> m_edits{};
+    // Says which box cut a text that was too long.
+    QLabel* m_notice = nullptr;
     QPushButton* m_save = nullptr;
     QPushButton* m_clear = nullptr;
 };

@@ -65,10 +65,10 @@ void Form1Actions::setup(QMainWindow* window) {
     MainMenu1 = window->menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
 
-    QMenu* file = MakeMenu(MainMenu1, QStringLiteral("File1"), QStringLiteral("&File"));
-    file->addActions({FileNew, FileOpen, FileSave, FileSaveAs});
-    file->addSeparator();
-    file->addAction(FileExit);
+    File1 = MakeMenu(MainMenu1, QStringLiteral("File1"), QStringLiteral("&File"));
+    File1->addActions({FileNew, FileOpen, FileSave, FileSaveAs});
+    ExitSeparator = File1->addSeparator();
+    File1->addAction(FileExit);
 
     QMenu* edit = MakeMenu(MainMenu1, QStringLiteral("Edit1"), QStringLiteral("&Edit"));
     EditUndo = MakeAction(window, QStringLiteral("EditUndo"), QStringLiteral("&Undo"),

@@ -5,6 +5,7 @@
 class QAction;
 class QActionGroup;
 class QMainWindow;
+class QMenu;
 class QMenuBar;
 class QToolBar;
 
@@ -25,6 +26,9 @@ struct Form1Actions {
     QAction* EditRedo = nullptr;
 
     QMenuBar* MainMenu1 = nullptr;
+    QMenu* File1 = nullptr;
+    // The separator above Exit; the recently used orders stand before it.
+    QAction* ExitSeparator = nullptr;
     QToolBar* ToolBar1 = nullptr;
 
     // Menu items of their own.

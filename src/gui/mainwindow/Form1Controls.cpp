@@ -1,16 +1,13 @@
 #include "gui/mainwindow/Form1Controls.h"
 
-#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
 
+#include "gui/widgets/EntryComboBox.h"
 #include "gui/widgets/RadioGroup.h"
 #include "gui/widgets/StatusCircle.h"
 
@@ -45,52 +42,8 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QR
     return group;
 }
 
-// Opens its list as wide as the longest entry, even where the box is narrower. The list is
-// measured as it opens: asking for it earlier would build the popups of all fifteen boxes
-// at start-up.
-// A selected entry wider than the box is drawn cut with an ellipsis and shown whole as the
-// box's tooltip.
-class WideListComboBox : public QComboBox {
-  public:
-    using QComboBox::QComboBox;
-    void showPopup() override {
-        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
-        QComboBox::showPopup();
-    }
-
-  protected:
-    void paintEvent(QPaintEvent*) override {
-        QStylePainter painter(this);
-        painter.setPen(palette().color(QPalette::Text));
-        QStyleOptionComboBox option;
-        initStyleOption(&option);
-        painter.drawComplexControl(QStyle::CC_ComboBox, option);
-        option.currentText = ShownText(option);
-        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
-    }
-    bool event(QEvent* event) override {
-        // The tooltip is decided as it is asked for: the entry is set with signals blocked.
-        if (event->type() == QEvent::ToolTip) {
-            QStyleOptionComboBox option;
-            initStyleOption(&option);
-            setToolTip(ShownText(option) == option.currentText ? QString() : option.currentText);
-        }
-        return QComboBox::event(event);
-    }
-
-  private:
-    QString ShownText(const QStyleOptionComboBox& option) const {
-        if (isEditable())
-            return option.currentText;
-        // The style draws the label into the edit field less a pixel on each side.
-        const QRect field =
-            style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-        return fontMetrics().elidedText(option.currentText, Qt::ElideRight, field.width() - 2);
-    }
-};
-
 QComboBox* MakeList(QWidget* parent, const char* name, QRect geometry) {
-    auto* list = Named(new WideListComboBox(parent), name);
+    auto* list = Named(new EntryComboBox(parent), name);
     list->setGeometry(geometry);
     return list;
 }

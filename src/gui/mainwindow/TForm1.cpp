@@ -18,12 +18,14 @@
 #include <cstdio>
 
 #include "core/config/ConfigurationCheck.h"
+#include "core/platform/Paths.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
 #include "gui/mainwindow/DraftBar.h"
 #include "gui/mainwindow/DraftSession.h"
+#include "gui/mainwindow/RecentOrdersMenu.h"
 #include "gui/orderlist/TFoOrderlist.h"
 #include "gui/recheck/TFoRecheck.h"
 #include "gui/widgets/FileDialogs.h"
@@ -31,6 +33,7 @@
 #include "gui/widgets/QtText.h"
 #include "gui/widgets/RadioGroup.h"
 #include "gui/widgets/RuleMarks.h"
+#include "gui/widgets/ShortcutsFirst.h"
 #include "gui/widgets/StatusCircle.h"
 
 using namespace kb;
@@ -72,8 +75,11 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
       m_aboutBox([this] { return new TAboutBox(&m_core, this); }),
       m_customer([this] { return new TFoCustomer(m_core, m_presenter, this); }),
       m_idCode([this] { return new TFoIDCode(m_core, m_presenter, this); }),
-      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }),
-      m_recheck([this] { return new TFoRecheck(m_core, m_presenter, this); }) {
+      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }), m_recheck([this] {
+          auto* recheck = new TFoRecheck(m_core, m_presenter, this);
+          recheck->setSettingsFile(m_files.userSettings);
+          return recheck;
+      }) {
     Q_INIT_RESOURCE(kitbuilder);
     setObjectName(QStringLiteral("Form1"));
     setContextMenuPolicy(Qt::NoContextMenu);
@@ -104,6 +110,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     if (!m_started)
         return;
     ConnectControls();
+    ConnectKeysAndRecentOrders();
     connect(m_draftBar, &DraftBar::linesChanged, this, &TForm1::FitToDraftBar);
     m_drafts->Offer();
 }
@@ -194,6 +201,29 @@ void TForm1::ConnectControls() {
     connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
     connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
+}
+
+void TForm1::ConnectKeysAndRecentOrders() {
+    // A typed language is already a step of the window's undo: Ctrl+Z in the language box
+    // takes that step back rather than the box's own text undo.
+    auto* keys = new ShortcutsFirst(this, this);
+    keys->watch(m_controls.OSLanguage);
+    keys->watch(m_controls.OSLanguage->lineEdit());
+    keys->replaceEditMenu(m_controls.OSLanguage->lineEdit(), m_actions.EditUndo, m_actions.EditRedo);
+
+    m_recent =
+        new RecentOrdersMenu(m_actions.File1, m_actions.ExitSeparator, m_files.userSettings, m_presenter,
+                             this, [this](const std::string& path) { OpenCustomerFile(PathToQ(path)); });
+}
+
+void TForm1::NoteCustomerFile(bool saved) {
+    // Opened or saved: a file that is there. A name given to an order not yet written (a new
+    // customer file, the order list's neighbour) waits until it is.
+    const std::string& file = m_core.customerFile();
+    if (!m_recent || file.empty() || (file == m_notedFile && !saved) || !paths::Exists(file))
+        return;
+    m_notedFile = file;
+    m_recent->Note(file);
 }
 
 RadioGroup* TForm1::RadioOf(Group group) const {
@@ -302,6 +332,7 @@ void TForm1::RefreshFromCore() {
     a.EditUndo->setEnabled(m_core.CanUndo());
     a.EditRedo->setEnabled(m_core.CanRedo());
     UpdateWindowTitle();
+    NoteCustomerFile(false);
     m_marks->Schedule();
 }
 
@@ -363,6 +394,8 @@ void TForm1::FileSaveExecute() {
     std::optional<Message> failure;
     if (!path.empty())
         failure = m_core.WriteCustomerFileTo(path);
+    if (!path.empty() && !failure)
+        NoteCustomerFile(true);
     ShowMessage(failure);
 }
 

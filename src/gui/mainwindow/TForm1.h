@@ -17,6 +17,7 @@ class DraftSession;
 class MessagePresenter;
 class QComboBox;
 class QDialog;
+class RecentOrdersMenu;
 class RuleMarks;
 class TAboutBox;
 class TFoCustomer;
@@ -60,6 +61,8 @@ class TForm1 : public QMainWindow {
     TFoIDCode* FoIDCode() { return m_idCode.get(); }
     TNewVersionBox* NewVersionBox() { return m_newVersionBox.get(); }
     TFoRecheck* FoRecheck() { return m_recheck.get(); }
+    // The File menu's recently used orders.
+    RecentOrdersMenu* RecentOrders() const { return m_recent; }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
     // The kept drafts of unsaved orders: this window's own and the offer of ended ones.
@@ -125,6 +128,10 @@ class TForm1 : public QMainWindow {
   private:
     void FormCreate();
     void ConnectControls();
+    void ConnectKeysAndRecentOrders();
+    // Puts the current customer file first among the recently used orders when it was just
+    // opened or saved.
+    void NoteCustomerFile(bool saved);
     void FillFromCore();
     void Select(kb::Group group, int index);
     void LanguageClick(int language);
@@ -154,6 +161,8 @@ class TForm1 : public QMainWindow {
     LateWindow<TNewVersionBox> m_newVersionBox;
     LateWindow<TFoRecheck> m_recheck;
     RuleMarks* m_marks = nullptr;
+    RecentOrdersMenu* m_recent = nullptr;
+    std::string m_notedFile;
     DraftBar* m_draftBar = nullptr;
     DraftSession* m_drafts = nullptr;
 };

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -21,7 +23,9 @@
 
 #include "core/customer/Recheck.h"
 #include "core/session/Configurator.h"
+#include "core/session/UserPreferences.h"
 #include "gui/recheck/RecheckModel.h"
+#include "gui/recheck/RecheckTable.h"
 #include "gui/widgets/MessagePresenter.h"
 #include "gui/widgets/QtText.h"
 
@@ -29,8 +33,16 @@ using namespace kb;
 
 namespace {
 
-constexpr std::array<int, RecheckModel::kColumnCount> kColumnWidths{150, 100, 130, 110, 215,
-                                                                    215, 50,  320, 70,  60};
+// Before anything is stored: as wide as the table, the codes whole, and the status as the
+// column that takes what is left. File, Company1 and Name1 give way on a small screen; they
+// show their whole text as a tooltip when cut.
+constexpr std::array<int, RecheckModel::kColumnCount> kColumnWidths{150, 100, 130, 110, 0,
+                                                                    0,   50,  240, 70,  60};
+constexpr int kDefaultWidth = 1300;
+constexpr int kDefaultHeight = 520;
+constexpr const char* kLayoutSection = "CheckSavedOrders";
+// The code that sets the code columns' first width; wider ones widen them as they come.
+constexpr const char* kTypicalCode = "VK72-1111x-110Ax-00000-00000-D3x";
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption, const QString& hint) {
     auto* button = new QPushButton(caption, parent);
@@ -77,8 +89,13 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_table->verticalHeader()->hide();
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     m_table->horizontalHeader()->setHighlightSections(false);
-    for (int c = 0; c < RecheckModel::kColumnCount; ++c)
-        m_table->setColumnWidth(c, kColumnWidths[static_cast<std::size_t>(c)]);
+    m_table->setItemDelegate(
+        new RecheckDelegate(RecheckModel::Column::StoredCode, RecheckModel::Column::CodeNow, m_table));
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) {
+                WidenCodeColumns(m_table, m_model, first, last, RecheckModel::Column::StoredCode,
+                                 RecheckModel::Column::CodeNow);
+            });
     m_table->horizontalHeader()->setSectionResizeMode(RecheckModel::Column::Status, QHeaderView::Stretch);
     m_table->horizontalHeader()->setMinimumSectionSize(40);
 
@@ -111,12 +128,21 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     buttonRow->addWidget(m_copy);
     buttonRow->addStretch();
     buttonRow->addWidget(m_close);
-    auto* layout = new QVBoxLayout(this);
+    // On a screen smaller than the window's least size, the window still fits and scrolls.
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
     layout->addLayout(folderRow);
     layout->addWidget(m_table, 1);
     layout->addLayout(statusRow);
     layout->addLayout(buttonRow);
-    resize(1300, 520);
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("Scroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
 
     connect(m_folder, &QLineEdit::returnPressed, this, &TFoRecheck::BtnCheckClick);
     connect(m_browse, &QPushButton::clicked, this, &TFoRecheck::BtnBrowseClick);
@@ -141,6 +167,9 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
 }
 
 TFoRecheck::~TFoRecheck() {
+    // The program ends with the window open: it opens as it was left next time.
+    if (isVisible())
+        SaveLayout();
     // The check holds nothing of the window, but stops with it rather than run on unseen.
     if (m_watcher) {
         QFuture<RecheckProgress> future = m_watcher->future();
@@ -151,6 +180,8 @@ TFoRecheck::~TFoRecheck() {
 
 void TFoRecheck::Open() {
     if (!isVisible()) {
+        if (!m_placed)
+            PlaceOnScreen();
         const std::string& current = m_core.customerFile();
         setFolder(current.empty() ? QDir::currentPath() : QFileInfo(PathToQ(current)).absolutePath());
         show();
@@ -321,6 +352,57 @@ void TFoRecheck::BtnCopyClick() {
     if (m_model->rowCount() == 0)
         return;
     QApplication::clipboard()->setText(TableText());
+}
+
+void TFoRecheck::PlaceOnScreen() {
+    m_placed = true;
+    const WindowLayout stored = ReadWindowLayout(m_settingsFile, kLayoutSection, RecheckModel::kColumnCount);
+    const QSize wanted(stored.width > 0 ? stored.width : kDefaultWidth,
+                       stored.height > 0 ? stored.height : kDefaultHeight);
+    const QWidget* owner = parentWidget();
+    const QScreen* onScreen = owner ? owner->screen() : screen();
+    // The frame the window manager puts round the main window is the best guess for this one.
+    QMargins frame(4, 30, 4, 4);
+    if (owner && owner->isVisible() && owner->frameGeometry() != owner->geometry()) {
+        const QRect outside = owner->frameGeometry();
+        const QRect inside = owner->geometry();
+        frame = QMargins(inside.left() - outside.left(), inside.top() - outside.top(),
+                         outside.right() - inside.right(), outside.bottom() - inside.bottom());
+    }
+    setGeometry(FittedGeometry(wanted, onScreen->availableGeometry(), frame));
+
+    const int code =
+        RecheckDelegate::CodeWidth(m_table, QLatin1String(kTypicalCode), QLatin1String(kTypicalCode));
+    std::vector<int> widths(kColumnWidths.begin(), kColumnWidths.end());
+    std::vector<bool> flexible(widths.size(), false);
+    widths[RecheckModel::Column::StoredCode] = widths[RecheckModel::Column::CodeNow] = code;
+    for (int c : {RecheckModel::Column::File, RecheckModel::Column::Company1, RecheckModel::Column::Name1})
+        flexible[static_cast<std::size_t>(c)] = true;
+    // The table's width: the window's less its margins and a vertical scroll bar.
+    const std::vector<int> fitted = FittedColumnWidths(widths, flexible, width() - 40, 60);
+    for (int c = 0; c < RecheckModel::kColumnCount; ++c) {
+        if (c == RecheckModel::Column::Status)
+            continue;
+        const int own = stored.columnWidths[static_cast<std::size_t>(c)];
+        const bool isCode = c == RecheckModel::Column::StoredCode || c == RecheckModel::Column::CodeNow;
+        m_table->setColumnWidth(c, own > 0 ? (isCode ? std::max(own, code) : own)
+                                           : fitted[static_cast<std::size_t>(c)]);
+    }
+}
+
+void TFoRecheck::SaveLayout() {
+    WindowLayout layout{width(), height(), {}};
+    for (int c = 0; c < RecheckModel::kColumnCount; ++c)
+        layout.columnWidths.push_back(m_table->columnWidth(c));
+    // Only a convenience: a settings folder that cannot be written costs the next opening
+    // its size, and is no reason to interrupt closing the window.
+    (void)WriteWindowLayout(m_settingsFile, kLayoutSection, layout);
+}
+
+void TFoRecheck::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous())
+        SaveLayout();
 }
 
 void TFoRecheck::closeEvent(QCloseEvent* event) {

@@ -35,6 +35,8 @@ class TFoRecheck : public QWidget {
     // (else the working folder) and checks it; an open window is only raised.
     void Open();
     void setFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
+    // The per-user settings file that keeps the window's size and column widths; none: not kept.
+    void setSettingsFile(std::string file) { m_settingsFile = std::move(file); }
 
     QString folder() const;
     void setFolder(const QString& folder);
@@ -56,8 +58,12 @@ class TFoRecheck : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
+    // At the first opening: the stored (or the default) size within the screen, and the columns.
+    void PlaceOnScreen();
+    void SaveLayout();
     void TakeProgress(int resultIndex);
     void WorkerFinished();
     void ShowCounts();
@@ -88,4 +94,6 @@ class TFoRecheck : public QWidget {
     std::size_t m_total = 0;
     bool m_cancelled = false;
     std::string m_rulesWarning;
+    std::string m_settingsFile;
+    bool m_placed = false;
 };

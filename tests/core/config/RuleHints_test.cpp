@@ -172,7 +172,8 @@ TEST(RuleHints, IndexedAsTheControlsAndSafeOutside) {
     EXPECT_EQ(hints.At(Group::X3, 99).kind, HintKind::None);
     EXPECT_EQ(hints.At(Group::X3, -1).kind, HintKind::None);
     EXPECT_TRUE(hints.entries[static_cast<std::size_t>(Group::OSLanguage)].empty());
-    EXPECT_EQ(HintToolTip(hints.At(Group::X3, 1)), "There are only 2 RS232 interfaces allowed!");
+    EXPECT_EQ(HintToolTip(hints.At(Group::X3, 1)),
+              "Choosing this breaks a rule: \"There are only 2 RS232 interfaces allowed!\"");
     EXPECT_EQ(HintToolTip({HintKind::Clears, "Broken!"}), "Choosing this clears the fault: \"Broken!\"");
     EXPECT_EQ(HintToolTip({}), "");
 }

@@ -85,8 +85,14 @@ TEST_F(RecheckTest, SavedOrdersAgainstANewCatalogue) {
          "VK72-1111x-110Bx-00000-00000-00x", "490"},
         {"letters stored in small", "", "", "vk72-1111x-110ax-c0000-00000-d3x", V::Changed,
          {"HMI", "X1", "Display"}, 0, ok, kStandard, "2195"},
+        // The prefix and the placeholders are not read: in small letters or capitals, the same order.
+        {"prefix in small letters", "", "", "vk72-1111x-110Ax-C0000-00000-D3x", V::Valid, {}, 0, ok, kWithCan,
+         "2215"},
+        {"placeholders in capitals", "", "", "VK72-1111X-110AX-C0000-00000-D3X", V::Valid, {}, 0, ok, kWithCan,
+         "2215"},
         {"code too short", "", "", "VK72-1111x-110Ax", V::Invalid, {}, -1,
-         "The ID code \"VK72-1111x-110Ax\" is too short", "", ""},
+         "The ID code is too short: it has 16 characters, 31 are needed (\"VK72-\" and the code up to the cable "
+         "length).", "", ""},
     };
     // clang-format on
     for (const Case& c : cases) {
