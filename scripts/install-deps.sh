@@ -3,13 +3,14 @@
 # Pass extra package names to install them too (the fuzzers need clang). The packaging
 # tools (devscripts for hardening-check) and the virtual X server are here because the suite
 # builds the packages, checks them and runs the installed program, and run.sh uses the X
-# server on a machine without a screen.
+# server on a machine without a screen. The session bus, the accessibility bus and its Python
+# client are for the test that walks the windows as a screen reader does.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev unrtf fonts-liberation poppler-utils
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
-          devscripts xvfb xauth xdotool imagemagick "$@")
+          devscripts xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi "$@")
 
 missing=()
 for p in "${packages[@]}"; do

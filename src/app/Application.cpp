@@ -3,12 +3,16 @@
 #include <exception>
 
 #include "core/session/Message.h"
+#include "gui/widgets/FocusFrameStyle.h"
 #include "gui/widgets/MessagePresenter.h"
 
 using namespace kb;
 
 Application::Application(int& argc, char** argv, MessagePresenter& presenter)
-    : QApplication(argc, argv), m_presenter(presenter) {}
+    : QApplication(argc, argv), m_presenter(presenter) {
+    // The style chosen for the desktop (or with -style), with a focus frame that can be seen.
+    setStyle(new FocusFrameStyle(style()->name()));
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

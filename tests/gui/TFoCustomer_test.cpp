@@ -115,7 +115,7 @@ void TFoCustomerTest::windowHasItsControls() {
     QCOMPARE(TabOrder(Box(dialog, "EdName1")),
              (QStringList{QStringLiteral("EdName1"), QStringLiteral("EdName2"), QStringLiteral("EdStreet"),
                           QStringLiteral("EdCity"), QStringLiteral("EdIdent1"), QStringLiteral("EdIdent2"),
-                          QStringLiteral("BtnSaveFields"), QStringLiteral("BtnClearFields"),
+                          QStringLiteral("BtnClearFields"), QStringLiteral("BtnSaveFields"),
                           QStringLiteral("EdCompany1"), QStringLiteral("EdCompany2")}));
 }
 

@@ -123,10 +123,10 @@ void TFoIDCodeTest::windowHasItsControls() {
     QVERIFY(!ok->isEnabled());
     QVERIFY(ok->isDefault());
     QVERIFY(cancel->x() < ok->x());
-    QCOMPARE(TabOrder(ok),
-             (QStringList{QStringLiteral("BitBtn1"), QStringLiteral("BitBtn2"), QStringLiteral("Edit1"),
-                          QStringLiteral("Edit2"), QStringLiteral("Edit3"), QStringLiteral("Edit4"),
-                          QStringLiteral("Edit5")}));
+    QCOMPARE(TabOrder(Box(dialog, 1)),
+             (QStringList{QStringLiteral("Edit1"), QStringLiteral("Edit2"), QStringLiteral("Edit3"),
+                          QStringLiteral("Edit4"), QStringLiteral("Edit5"), QStringLiteral("BitBtn2"),
+                          QStringLiteral("BitBtn1")}));
 }
 
 void TFoIDCodeTest::focusMovesFromBoxToBox() {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include "core/platform/Paths.h"
+#include "core/platform/Numbers.h"
 #include "core/platform/TIniFile.h"
 #include "core/platform/TextCodec.h"
 
@@ -33,10 +34,10 @@ bool Storable(const std::string& path) {
 
 // A whole number within [1, max]; 0 for anything else.
 int Dimension(std::string_view text, int max) {
-    int value = 0;
-    if (!TIniFile::ParseInteger(text, value) || value < 1 || value > max)
+    const std::optional<int> value = numbers::ParseInteger(text);
+    if (!value || *value < 1 || *value > max)
         return 0;
-    return value;
+    return *value;
 }
 
 } // namespace

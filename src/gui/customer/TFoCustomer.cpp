@@ -27,10 +27,8 @@ constexpr int kRowPitch = 38;
 constexpr int kRowHeight = 26;
 constexpr int kButtonWidth = 130;
 constexpr int kButtonHeight = 40;
-// The order in which Tab walks through the window.
-constexpr std::array<CustomerRecord::Field, 8> kTabOrder{
-    CustomerRecord::Name1,  CustomerRecord::Name2,  CustomerRecord::Street,   CustomerRecord::City,
-    CustomerRecord::Ident1, CustomerRecord::Ident2, CustomerRecord::Company1, CustomerRecord::Company2};
+// Where the focus starts when the window opens.
+constexpr CustomerRecord::Field kFirstFocus = CustomerRecord::Name1;
 
 // Keeps a field as the customer file can: the core's cleaning as the text arrives. A text
 // cut to what the file keeps is reported to the dialog: a paste is never cut without a word.
@@ -103,15 +101,12 @@ void TFoCustomer::buildControls() {
     m_save->setGeometry(kClientWidth - kMargin - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight);
     m_save->setDefault(true);
 
-    for (std::size_t n = 1; n < kTabOrder.size(); ++n) {
-        if (kTabOrder[n] == CustomerRecord::Company1) {
-            setTabOrder(m_edits[kTabOrder[n - 1]], m_save);
-            setTabOrder(m_save, m_clear);
-            setTabOrder(m_clear, m_edits[kTabOrder[n]]);
-        } else {
-            setTabOrder(m_edits[kTabOrder[n - 1]], m_edits[kTabOrder[n]]);
-        }
-    }
+    // Tab walks the window as it reads: the boxes from top to bottom, then the buttons from
+    // left to right, so that no box is passed over on the way to OK.
+    for (std::size_t f = 1; f < m_edits.size(); ++f)
+        setTabOrder(m_edits[f - 1], m_edits[f]);
+    setTabOrder(m_edits.back(), m_clear);
+    setTabOrder(m_clear, m_save);
 
     connect(m_save, &QPushButton::clicked, this, &TFoCustomer::BtnSaveFieldsClick);
     connect(m_clear, &QPushButton::clicked, this, &TFoCustomer::BtnClearFieldsClick);
@@ -119,7 +114,7 @@ void TFoCustomer::buildControls() {
 
 void TFoCustomer::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    m_edits[kTabOrder.front()]->setFocus();
+    m_edits[kFirstFocus]->setFocus();
 }
 
 void TFoCustomer::setVisible(bool visible) {
@@ -127,7 +122,7 @@ void TFoCustomer::setVisible(bool visible) {
     // Showing a dialog passes the focus as by Tab, which selects the whole text; the user
     // goes on typing at the end instead.
     if (visible) {
-        QLineEdit* first = m_edits[kTabOrder.front()];
+        QLineEdit* first = m_edits[kFirstFocus];
         first->deselect();
         first->end(false);
     }

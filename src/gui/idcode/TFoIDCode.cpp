@@ -129,7 +129,6 @@ TFoIDCode::TFoIDCode(Configurator& core, MessagePresenter& presenter, QWidget* p
 }
 
 void TFoIDCode::buildControls() {
-    // Created in tab order: OK, Cancel, then the five boxes.
     m_ok = new QPushButton(LoadIcon(AppIcon::Ok), QStringLiteral("OK"), this);
     m_ok->setObjectName(QStringLiteral("BitBtn1"));
     m_ok->setDefault(true);
@@ -162,6 +161,9 @@ void TFoIDCode::buildControls() {
         edit->setValidator(new UpperCaseValidator(kBoxLengths[n], edit));
         edit->setFont(boxFont);
         edit->setFixedWidth(metrics.horizontalAdvance(QString(kBoxLengths[n], QLatin1Char('X'))) + 16);
+        // The dashes between the boxes are no labels: each box names its place.
+        edit->setAccessibleName(QStringLiteral("ID code, place %1 of %2").arg(n + 1).arg(m_edits.size()));
+        edit->setAccessibleDescription(QStringLiteral("%1 characters").arg(kBoxLengths[n]));
         codeRow->addWidget(edit);
         m_edits[n] = edit;
     }
@@ -182,10 +184,12 @@ void TFoIDCode::buildControls() {
     layout->addStretch();
     layout->addLayout(buttonRow);
 
-    setTabOrder(m_ok, m_cancel);
-    setTabOrder(m_cancel, m_edits[0]);
+    label1->setBuddy(m_edits[0]);
+    // Tab follows the window: the boxes, then Cancel and OK from left to right.
     for (std::size_t n = 1; n < m_edits.size(); ++n)
         setTabOrder(m_edits[n - 1], m_edits[n]);
+    setTabOrder(m_edits.back(), m_cancel);
+    setTabOrder(m_cancel, m_ok);
 
     connect(m_edits[0], &QLineEdit::textChanged, this, &TFoIDCode::Edit1Change);
     connect(m_edits[1], &QLineEdit::textChanged, this, &TFoIDCode::Edit2Change);

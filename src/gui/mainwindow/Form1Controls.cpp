@@ -5,11 +5,14 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <vector>
 
 #include "gui/widgets/EntryComboBox.h"
 #include "gui/widgets/RadioGroup.h"
 #include "gui/widgets/StatusCircle.h"
+#include "gui/widgets/SummaryBox.h"
 
 namespace {
 
@@ -42,9 +45,12 @@ QGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QR
     return group;
 }
 
-QComboBox* MakeList(QWidget* parent, const char* name, QRect geometry) {
+// On Linux a list box is announced by its current entry whatever name it is given; the label
+// tied to it and its description say what the box is for.
+QComboBox* MakeList(QWidget* parent, const char* name, QRect geometry, const QString& purpose) {
     auto* list = Named(new EntryComboBox(parent), name);
     list->setGeometry(geometry);
+    list->setAccessibleDescription(purpose);
     return list;
 }
 
@@ -64,6 +70,7 @@ void Form1Controls::setup(QWidget* client) {
 
     Image1 = MakeLabel(client, "Image1", {}, {kClientWidth - kMargin - 193, 6, 193, 242});
     Image1->setPixmap(QPixmap(QStringLiteral(":/terminal.jpg")));
+    Image1->setAccessibleName(QStringLiteral("Picture of the VK72 terminal"));
 
     GroupBox1 = MakeGroup(client, "GroupBox1", QStringLiteral("Zev-Ozi"),
                           {kMargin, 4, kRightColumnLeft - 2 * kMargin, kUpperBottom - 4});
@@ -89,8 +96,10 @@ void Form1Controls::setup(QWidget* client) {
     Language = MakeGroup(GroupBox1, "Language", QStringLiteral("OS Language on Delivery"),
                          {kMargin, sideTop, halfWidth, sideHeight});
     SetHint(Language, QStringLiteral("Defines only the language setting on delivery"));
-    OSLanguage = MakeList(Language, "OSLanguage", {kMargin, kGroupTop + 4, 220, kComboHeight});
+    OSLanguage = MakeList(Language, "OSLanguage", {kMargin, kGroupTop + 4, 220, kComboHeight},
+                          QStringLiteral("Operating system language on delivery"));
     OSLanguage->setEditable(true);
+    OSLanguage->lineEdit()->setAccessibleName(Language->title());
     // A typed language is for this order only: it never becomes an entry of the list, and
     // no completion writes into what the user types.
     OSLanguage->setInsertPolicy(QComboBox::NoInsert);
@@ -113,12 +122,14 @@ void Form1Controls::setup(QWidget* client) {
     constexpr int slotWidth = 96;
     const int wideWidth = GroupBox3->width() - 2 * kMargin - 5 * (slotWidth + gap);
     const auto listAt = [&](const char* name, const char* labelName, const QString& caption, int row,
-                            int column) {
+                            int column, const QString& purpose) {
         const int left = kMargin + column * (slotWidth + gap);
         const int width = column < 5 ? slotWidth : wideWidth;
         const int top = kGroupTop + row * 42;
-        MakeLabel(GroupBox3, labelName, caption, {left, top - 4, width, 16});
-        return MakeList(GroupBox3, name, {left, top + 12, width, kComboHeight});
+        QLabel* label = MakeLabel(GroupBox3, labelName, caption, {left, top - 4, width, 16});
+        QComboBox* list = MakeList(GroupBox3, name, {left, top + 12, width, kComboHeight}, purpose);
+        label->setBuddy(list);
+        return list;
     };
     static constexpr std::array<const char*, 10> slotNames{"X1", "X2", "X3", "X4", "X5",
                                                            "X6", "X7", "X8", "X9", "X10"};
@@ -127,10 +138,12 @@ void Form1Controls::setup(QWidget* client) {
     for (int n = 0; n < 10; ++n) {
         const int row = n < 5 ? 0 : 1;
         const int column = 4 - n % 5;
-        XSlots[n] = listAt(slotNames[n], labelNames[n], QLatin1String(slotNames[n]), row, column);
+        const QString caption = QLatin1String(slotNames[n]);
+        XSlots[n] = listAt(slotNames[n], labelNames[n], caption, row, column,
+                           QStringLiteral("Module in interface slot ") + caption);
     }
-    HMI = listAt("HMI", "LaHMI", QStringLiteral("HMI"), 0, 5);
-    Power = listAt("Power", "LaPower", QStringLiteral("Power"), 1, 5);
+    HMI = listAt("HMI", "LaHMI", QStringLiteral("HMI"), 0, 5, QStringLiteral("Operator panel (HMI)"));
+    Power = listAt("Power", "LaPower", QStringLiteral("Power"), 1, 5, QStringLiteral("Power supply"));
 
     const int hmiTop = Image1->y() + Image1->height() + 6;
     constexpr int cableHeight = 60;
@@ -141,7 +154,8 @@ void Form1Controls::setup(QWidget* client) {
     DisplayGroup =
         MakeGroup(HMIBox, "DisplayGroup", QStringLiteral("Display"), {kMargin, kGroupTop, hmiInner, 56});
     Display =
-        MakeList(DisplayGroup, "Display", {kMargin, kGroupTop + 2, hmiInner - 2 * kMargin, kComboHeight});
+        MakeList(DisplayGroup, "Display", {kMargin, kGroupTop + 2, hmiInner - 2 * kMargin, kComboHeight},
+                 QStringLiteral("Display of the ZEV-Azo"));
     USBGroup = MakeGroup(HMIBox, "USBGroup", QStringLiteral("Interfaces"),
                          {kMargin, kGroupTop + 60, hmiInner, HMIBox->height() - kGroupTop - 60 - kMargin});
     USB1 = Named(new QCheckBox(QStringLiteral("USB 1"), USBGroup), "USB1");
@@ -156,7 +170,8 @@ void Form1Controls::setup(QWidget* client) {
 
     Cable = MakeGroup(client, "Cable", QStringLiteral("Length of cable (Zev-Ozi <--> ZEV-Azo)"),
                       {kRightColumnLeft, cableTop, kRightColumnWidth, cableHeight});
-    HMICable = MakeList(Cable, "HMICable", {kMargin, kGroupTop + 6, hmiInner, kComboHeight});
+    HMICable = MakeList(Cable, "HMICable", {kMargin, kGroupTop + 6, hmiInner, kComboHeight},
+                        QStringLiteral("Length of the cable between Zev-Ozi and ZEV-Azo"));
 
     const int buttonTop = kBottomRowTop + (kBottomRowHeight - kButtonHeight) / 2 + 4;
     BtnCustomer = Named(new QPushButton(QStringLiteral("Customer Data"), client), "BtnCustomer");
@@ -168,8 +183,10 @@ void Form1Controls::setup(QWidget* client) {
     BtnShowOrderlist->setGeometry(kMargin + 138, buttonTop, 130, kButtonHeight);
     SetHint(BtnShowOrderlist, QStringLiteral("Opens an order list with all selected parts"));
 
-    StatusGroup = MakeGroup(client, "StatusGroup", QStringLiteral("Configuration Status"),
-                            {kMargin + 276, kBottomRowTop, 456, kBottomRowHeight});
+    StatusGroup =
+        Named(new SummaryBox(QStringLiteral("Configuration Status"), QAccessible::StatusBar, client),
+              "StatusGroup");
+    StatusGroup->setGeometry(kMargin + 276, kBottomRowTop, 456, kBottomRowHeight);
     Circle = Named(new StatusCircle(StatusGroup), "Circle");
     Circle->setGeometry(10, 32, 40, 40);
     SetHint(Circle, QStringLiteral("If green your configuration is ok, if red something is wrong!"));
@@ -183,9 +200,10 @@ void Form1Controls::setup(QWidget* client) {
     LaStatus->setWordWrap(true);
     LaStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    PriceBox =
-        MakeGroup(client, "PriceBox", {},
-                  {StatusGroup->geometry().right() + 1 + kMargin, kBottomRowTop, 150, kBottomRowHeight});
+    // Its title, and with it its name, is set with the price.
+    PriceBox = Named(new SummaryBox({}, QAccessible::StaticText, client), "PriceBox");
+    PriceBox->setGeometry(StatusGroup->geometry().right() + 1 + kMargin, kBottomRowTop, 150,
+                          kBottomRowHeight);
     QFont large = PriceBox->font();
     large.setPointSizeF(large.pointSizeF() * 1.3);
     large.setBold(true);
@@ -199,4 +217,41 @@ void Form1Controls::setup(QWidget* client) {
     BitBtn1 = Named(new QPushButton(QStringLiteral("Exit"), client), "BitBtn1");
     const int exitLeft = PriceBox->geometry().right() + 1 + kMargin;
     BitBtn1->setGeometry(exitLeft, buttonTop, kClientWidth - kMargin - exitLeft, kButtonHeight);
+
+    // Without a name of its own a group box is announced with the title of the box around it.
+    for (QGroupBox* group : client->findChildren<QGroupBox*>()) {
+        if (!qobject_cast<SummaryBox*>(group))
+            group->setAccessibleName(group->title());
+    }
+}
+
+void Form1Controls::SetTabOrder() {
+    // Left to right and top to bottom within the Zev-Ozi, then the ZEV-Azo column beside it,
+    // then the bottom row.
+    std::vector<QWidget*> order;
+    for (RadioGroup* group : {Housing, Processor, RAM, OS}) {
+        for (int i = 0; i < static_cast<int>(group->items().size()); ++i)
+            order.push_back(group->button(i));
+    }
+    order.insert(order.end(),
+                 {OSLanguage, PCI,       XSlots[4], XSlots[3], XSlots[2],   XSlots[1],        XSlots[0],
+                  HMI,        XSlots[9], XSlots[8], XSlots[7], XSlots[6],   XSlots[5],        Power,
+                  Display,    USB1,      USB2,      HMICable,  BtnCustomer, BtnShowOrderlist, BitBtn1});
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    // The window opens with the focus top left; a group box passes it on to its checked button.
+    Housing->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1Controls::UpdateSummaries() {
+    // The words the box shows, in reading order: "NOT" only with a fault.
+    const QString verdict = LaNOTOK->isHidden() ? QStringLiteral("OK: ") : QStringLiteral("Not OK: ");
+    StatusGroup->setSummary(verdict + LaStatus->text());
+    QStringList price;
+    for (const QLabel* label : {LaPrice, LaCurrency}) {
+        const QString text = label->text().simplified();
+        if (!text.isEmpty())
+            price.append(text);
+    }
+    PriceBox->setSummary(price.join(QLatin1Char(' ')));
 }

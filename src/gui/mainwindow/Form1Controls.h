@@ -11,11 +11,18 @@ class QPushButton;
 class QWidget;
 class RadioGroup;
 class StatusCircle;
+class SummaryBox;
 
 // The controls of the main window's client area, built with their names, captions,
 // hints and fixed places like a generated form: plain pointers, owned by the parent.
 struct Form1Controls {
     void setup(QWidget* client);
+    // After the status or the price changed: each box tells a screen reader what it shows,
+    // in one line.
+    void UpdateSummaries();
+    // Once the radio groups hold their buttons: Tab follows the window from top left to bottom
+    // right.
+    void SetTabOrder();
 
     QFrame* Bevel1 = nullptr;
     QLabel* Image1 = nullptr;
@@ -46,12 +53,12 @@ struct Form1Controls {
 
     QPushButton* BtnCustomer = nullptr;
     QPushButton* BtnShowOrderlist = nullptr;
-    QGroupBox* StatusGroup = nullptr;
+    SummaryBox* StatusGroup = nullptr;
     StatusCircle* Circle = nullptr;
     QLabel* LaNOTOK = nullptr;
     QLabel* LaOK = nullptr;
     QLabel* LaStatus = nullptr;
-    QGroupBox* PriceBox = nullptr;
+    SummaryBox* PriceBox = nullptr;
     QLabel* LaPrice = nullptr;
     QLabel* LaCurrency = nullptr;
     QPushButton* BitBtn1 = nullptr;

@@ -35,6 +35,7 @@
 #include "gui/widgets/RuleMarks.h"
 #include "gui/widgets/ShortcutsFirst.h"
 #include "gui/widgets/StatusCircle.h"
+#include "gui/widgets/SummaryBox.h"
 
 using namespace kb;
 
@@ -148,6 +149,7 @@ void TForm1::FormCreate() {
         return;
     }
     FillFromCore();
+    m_controls.SetTabOrder();
     // From here on every command of the core that changes its state shows in the window,
     // and reaches the order's draft.
     m_drafts = new DraftSession(m_core, m_presenter, m_files.drafts, m_draftBar, this);
@@ -316,6 +318,7 @@ void TForm1::RefreshFromCore() {
     c.PriceBox->setTitle(ToQ(m_core.priceBoxCaption()));
     c.LaPrice->setText(ToQ(m_core.priceText()));
     c.LaCurrency->setText(ToQ(m_core.currencyText()));
+    m_controls.UpdateSummaries();
 
     const Form1Actions& a = m_actions;
     {

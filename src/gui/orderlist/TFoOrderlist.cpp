@@ -106,6 +106,9 @@ void TFoOrderlist::buildControls() {
 
     m_table = new QTableWidget(kOrderListRows - 1, static_cast<int>(kDesign.columnWidths.size()), this);
     m_table->setObjectName(QStringLiteral("Tab1"));
+    m_table->setAccessibleName(QStringLiteral("Order list"));
+    // Tab leaves the table for the buttons; the arrow keys walk its cells.
+    m_table->setTabKeyNavigation(false);
     m_table->setFont(GridFont(font()));
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -78,6 +78,9 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_sorted->setSortRole(RecheckModel::SortRole);
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("Orders"));
+    m_table->setAccessibleName(QStringLiteral("Saved orders"));
+    // Tab leaves the table for the buttons; the arrow keys walk its cells.
+    m_table->setTabKeyNavigation(false);
     m_table->setModel(m_sorted);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(RecheckModel::Column::File, Qt::AscendingOrder);
@@ -104,6 +107,7 @@ TFoRecheck::TFoRecheck(Configurator& core, MessagePresenter& presenter, QWidget*
     m_counts->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("Progress"));
+    m_progress->setAccessibleName(QStringLiteral("Progress of the check"));
     m_progress->setTextVisible(true);
     m_progress->hide();
     m_cancel = Button(this, "BtnCancel", QStringLiteral("Cancel"), QStringLiteral("Stop checking (Esc)"));

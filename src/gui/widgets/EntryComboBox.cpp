@@ -114,6 +114,8 @@ EntryComboBox::EntryComboBox(QWidget* parent) : QComboBox(parent) {
 void EntryComboBox::showPopup() {
     // Measured as it opens: asking earlier would build the popups of all fifteen boxes at start-up.
     view()->setMinimumWidth(view()->sizeHintForColumn(0) + 24);
+    // The open list is announced with what the box is for.
+    view()->setAccessibleName(accessibleDescription());
     QComboBox::showPopup();
 }
 

@@ -136,11 +136,15 @@ void RuleMarks::ShowOnList(QComboBox* list, Group group) {
             list->setItemData(index, {}, Qt::DecorationRole);
             list->setItemData(index, {}, Qt::ForegroundRole);
             list->setItemData(index, {}, Qt::ToolTipRole);
+            list->setItemData(index, {}, Qt::AccessibleDescriptionRole);
             continue;
         }
         list->setItemData(index, Icon(hint.kind, palette, QPalette::Base), Qt::DecorationRole);
         list->setItemData(index, QBrush(TextColor(hint.kind, palette, QPalette::Base)), Qt::ForegroundRole);
-        list->setItemData(index, ToQ(HintToolTip(hint)), Qt::ToolTipRole);
+        // A screen reader reads an entry's description, not its tooltip.
+        const QString text = ToQ(HintToolTip(hint));
+        list->setItemData(index, text, Qt::ToolTipRole);
+        list->setItemData(index, text, Qt::AccessibleDescriptionRole);
     }
 }
 
