@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh" xvfb xauth
 dir="$root/build-bench"
 cmake -S "$root" -B "$dir" -G Ninja -DKITBUILDER_BENCH=ON -DKITBUILDER_GUI=ON >/dev/null
-cmake --build "$dir" -j"$(nproc)" --target kitbuilder-bench catalogue-diff-bench kitbuilder-cli run-measured bare-window kitbuilder-startup-bench controls-only rtf-reader-bench recheck-window marks-in-window
+cmake --build "$dir" -j"$(nproc)" --target kitbuilder-bench catalogue-diff-bench kitbuilder-cli run-measured bare-window kitbuilder-startup-bench controls-only rtf-reader-bench recheck-window marks-in-window drafts-in-window
 "$dir/bench/kitbuilder-bench" "$@"
 echo
 cmake --build "$dir" --target kitbuilder-profile-bench
@@ -18,5 +18,6 @@ cmake --build "$dir" --target kitbuilder-profile-bench
 "$dir/bench/catalogue-diff-bench" "$dir/kitbuilder-cli"
 "$dir/bench/recheck-window" 10000 2>/dev/null
 "$dir/bench/marks-in-window"
+"$dir/bench/drafts-in-window" 2>/dev/null
 echo
 "$root/bench/startup.sh" "$dir"

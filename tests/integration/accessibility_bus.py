@@ -220,7 +220,7 @@ def main():
             shutil.copy(os.path.join(data_dir, name), work)
     catalogue, prices = os.path.join(work, "KITBUILDER.INI"), os.path.join(work, "KITBUILDER.PRS")
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", HOME=work,
-               XDG_CONFIG_HOME=os.path.join(work, "config"))
+               XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_STATE_HOME=os.path.join(work, "state"))
     process = subprocess.Popen([os.path.join(work, "kitbuilder")], cwd=work, env=env)
     try:
         run(catalogue, prices)

@@ -153,7 +153,7 @@ std::string SpecialFileReason(const std::string& path) {
 
 namespace {
 
-bool WriteReplacing(const std::string& path, std::string_view content, std::string* error) {
+bool WriteReplacing(const std::string& path, std::string_view content, FileMode mode, std::string* error) {
     const auto failWith = [&](const std::string& reason) {
         if (error) {
             *error = "Cannot write \"" + path + "\": " + reason;
@@ -167,6 +167,13 @@ bool WriteReplacing(const std::string& path, std::string_view content, std::stri
     if (!FollowLinks(path, target, err)) {
         return fail(err);
     }
+    const auto inPlace = [&]() {
+        err = RewriteInPlace(target, content);
+        if (err == 0 && mode == FileMode::Private) {
+            [[maybe_unused]] const int ignored = ::chmod(target.c_str(), 0600);
+        }
+        return err == 0 || fail(err);
+    };
     struct stat st {};
     const bool exists = ::stat(target.c_str(), &st) == 0;
     if (exists) {
@@ -182,8 +189,7 @@ bool WriteReplacing(const std::string& path, std::string_view content, std::stri
         }
         // A rename would give this name a new file and leave the other links with the old one.
         if (st.st_nlink > 1) {
-            err = RewriteInPlace(target, content);
-            return err == 0 || fail(err);
+            return inPlace();
         }
     } else if (errno != ENOENT) {
         return fail(errno);
@@ -200,8 +206,7 @@ bool WriteReplacing(const std::string& path, std::string_view content, std::stri
         if (fd < 0 && errno != EEXIST) {
             // A folder that may not be written beside a file that may: write the file itself.
             if (exists && (errno == EACCES || errno == EPERM)) {
-                err = RewriteInPlace(target, content);
-                return err == 0 || fail(err);
+                return inPlace();
             }
             return fail(errno);
         }
@@ -230,7 +235,7 @@ bool WriteReplacing(const std::string& path, std::string_view content, std::stri
     }
     // The file's own mode only once it has taken the file's place; the descriptor still
     // names it. The content is safe, so a failure here is not reported.
-    if (exists) {
+    if (exists && mode == FileMode::Keep) {
         [[maybe_unused]] const int ignored = ::fchmod(fd, st.st_mode & 07777);
     }
     ::close(fd);
@@ -246,9 +251,9 @@ bool WriteReplacing(const std::string& path, std::string_view content, std::stri
 
 } // namespace
 
-Result<void> WriteFileSafely(const std::string& path, std::string_view content) {
+Result<void> WriteFileSafely(const std::string& path, std::string_view content, FileMode mode) {
     std::string error;
-    if (!WriteReplacing(path, content, &error))
+    if (!WriteReplacing(path, content, mode, &error))
         return Error{error};
     return {};
 }

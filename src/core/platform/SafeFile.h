@@ -16,7 +16,10 @@ namespace kb {
 // link is written through, a dangling one creates its target. A read-only file stays
 // read-only: writing it fails, as does writing a folder, a FIFO or a device. The error
 // names the file and the reason.
-Result<void> WriteFileSafely(const std::string& path, std::string_view content);
+// A file written Private is readable by its owner only (0600), whatever mode it had before.
+enum class FileMode { Keep, Private };
+Result<void> WriteFileSafely(const std::string& path, std::string_view content,
+                             FileMode mode = FileMode::Keep);
 
 // The largest file any reader takes, far above any real catalogue, price, customer file or
 // release notes: a larger one is refused before it is read, so that a hostile or mistaken

@@ -12,6 +12,8 @@
 #include "gui/mainwindow/Form1Controls.h"
 #include "gui/widgets/LateWindow.h"
 
+class DraftBar;
+class DraftSession;
 class MessagePresenter;
 class QComboBox;
 class QDialog;
@@ -35,6 +37,8 @@ class TForm1 : public QMainWindow {
         std::string prices;
         // Where the settings go when the catalogue cannot be written; empty: nowhere else.
         std::string userSettings = {};
+        // The folder of drafts of unsaved orders; empty: none are kept or offered.
+        std::string drafts = {};
     };
     // Ends the process with the exit code of a fatal start-up.
     using ExitFunction = std::function<void(int)>;
@@ -63,6 +67,9 @@ class TForm1 : public QMainWindow {
     RecentOrdersMenu* RecentOrders() const { return m_recent; }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
+    // The kept drafts of unsaved orders: this window's own and the offer of ended ones.
+    DraftSession* Drafts() const { return m_drafts; }
+    DraftBar* DraftOffer() const { return m_draftBar; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -120,6 +127,7 @@ class TForm1 : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void FormCreate();
@@ -136,6 +144,7 @@ class TForm1 : public QMainWindow {
     void ShowMessages(const std::vector<kb::Message>& messages);
     void ShowPendingWarning();
     void ShowModal(QDialog* dialog);
+    void FitToDraftBar();
     RadioGroup* RadioOf(kb::Group group) const;
     QComboBox* ListOf(kb::Group group) const;
 
@@ -159,4 +168,6 @@ class TForm1 : public QMainWindow {
     RuleMarks* m_marks = nullptr;
     RecentOrdersMenu* m_recent = nullptr;
     std::string m_notedFile;
+    DraftBar* m_draftBar = nullptr;
+    DraftSession* m_drafts = nullptr;
 };
