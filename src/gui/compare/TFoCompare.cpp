@@ -82,7 +82,8 @@ TFoCompare::TFoCompare(Configurator& core, MessagePresenter& presenter, QWidget*
     m_status->setObjectName(QStringLiteral("LaStatus"));
     m_status->setWordWrap(true);
     m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    m_status->setText(QStringLiteral("Choose the new catalogue (and a folder of saved orders), then Compare."));
+    m_status->setText(
+        QStringLiteral("Choose the new catalogue (and a folder of saved orders), then Compare."));
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("Progress"));
     m_progress->hide();
