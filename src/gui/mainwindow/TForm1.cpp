@@ -21,6 +21,7 @@
 #include "core/platform/Paths.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
+#include "gui/compare/TFoCompare.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
 #include "gui/mainwindow/DraftBar.h"
@@ -202,6 +203,7 @@ void TForm1::ConnectControls() {
         connect(a.languages[n], &QAction::triggered, this, languageHandlers[n]);
     connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
     connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
+    connect(a.CompareCatalogues1, &QAction::triggered, this, &TForm1::CompareCatalogues1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
 }
 
@@ -433,6 +435,14 @@ void TForm1::EnterIDCode1Click() {
 
 void TForm1::CheckSavedOrders1Click() {
     m_recheck->Open();
+}
+
+void TForm1::CompareCatalogues1Click() {
+    m_compare->Open();
+}
+
+TFoCompare* TForm1::MakeCompareWindow() {
+    return new TFoCompare(m_core, m_presenter, this);
 }
 
 void TForm1::BtnCustomerClick() {

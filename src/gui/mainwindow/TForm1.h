@@ -23,6 +23,7 @@ class TAboutBox;
 class TFoCustomer;
 class TFoIDCode;
 class TFoOrderlist;
+class TFoCompare;
 class TFoRecheck;
 class TNewVersionBox;
 
@@ -61,6 +62,7 @@ class TForm1 : public QMainWindow {
     TFoIDCode* FoIDCode() { return m_idCode.get(); }
     TNewVersionBox* NewVersionBox() { return m_newVersionBox.get(); }
     TFoRecheck* FoRecheck() { return m_recheck.get(); }
+    TFoCompare* FoCompare() { return m_compare.get(); }
     // The File menu's recently used orders.
     RecentOrdersMenu* RecentOrders() const { return m_recent; }
     // The rule hints shown on the controls.
@@ -118,6 +120,8 @@ class TForm1 : public QMainWindow {
     void Newinthisversion1Click();
     void EnterIDCode1Click();
     void CheckSavedOrders1Click();
+    void CompareCatalogues1Click();
+    TFoCompare* MakeCompareWindow();
     void BtnCustomerClick();
     void BtnShowOrderlistClick();
 
@@ -160,6 +164,7 @@ class TForm1 : public QMainWindow {
     LateWindow<TFoIDCode> m_idCode;
     LateWindow<TNewVersionBox> m_newVersionBox;
     LateWindow<TFoRecheck> m_recheck;
+    LateWindow<TFoCompare> m_compare{[this] { return MakeCompareWindow(); }};
     RuleMarks* m_marks = nullptr;
     RecentOrdersMenu* m_recent = nullptr;
     std::string m_notedFile;
