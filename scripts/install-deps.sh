@@ -4,13 +4,15 @@
 # tools (devscripts for hardening-check) and the virtual X server are here because the suite
 # builds the packages, checks them and runs the installed program, and run.sh uses the X
 # server on a machine without a screen. The session bus, the accessibility bus and its Python
-# client are for the test that walks the windows as a screen reader does.
+# client are for the test that walks the windows as a screen reader does. Chromium
+# and the HTML5 parser check the catalogue comparison's web page as a browser shows it.
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev libsodium-dev unrtf fonts-liberation poppler-utils
           dpkg-dev file lintian desktop-file-utils appstream shared-mime-info
-          devscripts xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi "$@")
+          devscripts xvfb xauth xdotool imagemagick dbus dbus-x11 at-spi2-core python3-pyatspi
+          chromium python3-html5lib "$@")
 
 missing=()
 for p in "${packages[@]}"; do

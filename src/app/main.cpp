@@ -8,6 +8,7 @@
 #include "core/platform/Paths.h"
 #include "core/platform/SaveJournal.h"
 #include "core/session/Configurator.h"
+#include "core/session/Drafts.h"
 #include "core/session/SettingsStore.h"
 #include "gui/mainwindow/TForm1.h"
 #include "gui/widgets/Icons.h"
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
         QGuiApplication::setDesktopFileName(QStringLiteral("vk72-configurator"));
         QApplication::setWindowIcon(LoadIcon(AppIcon::Window));
         const TForm1::DataFiles files{paths::BesideExecutable(".INI"), paths::BesideExecutable(".PRS"),
-                                      UserSettingsPath()};
+                                      UserSettingsPath(), DraftsFolder()};
         // The secondary windows belong to the main window and go with it.
         form = std::make_unique<TForm1>(files, presenter, [](int code) { throw ProcessExit{code}; });
     });

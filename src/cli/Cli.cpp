@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/DiffCommand.h"
 #include "cli/Lint.h"
 #include "cli/SaveCommand.h"
 #include "core/config/ConfigurationCheck.h"
@@ -46,6 +47,14 @@ constexpr const char* kUsage =
     "  marks [NAME=INDEX...]    change controls as select does, then list every entry that would break a\n"
     "                           rule (or, while the configuration has a fault, clear it): one line each,\n"
     "                           NAME INDEX breaks|clears TEXT REASON, separated by tabs, then \"N marked\"\n"
+    "  diff OLD.INI NEW.INI [--prices OLD.PRS NEW.PRS | --no-prices] [--orders FOLDER] [--html FILE]\n"
+    "                           what a new catalogue release changes, matched by order number: one\n"
+    "                           line per change, KIND SUBJECT OLD NEW separated by tabs (without\n"
+    "                           --prices, the price files beside the catalogues are compared); with\n"
+    "                           --orders, each saved order of the folder rechecked under both and\n"
+    "                           listed where it differs: order FILE OLD -> NEW VERDICT, OLD -> NEW\n"
+    "                           PRICE; then \"N changes\" (\"; M of K orders affected\"); --html also\n"
+    "                           writes the report as a web page\n"
     "  save FILE [--code CODE] [NAME=INDEX...] [FIELD=TEXT...]\n"
     "                           write the customer file as the program's Save does: the code entered as\n"
     "                           decode takes it, the controls changed, the fields set, the check passed,\n"
@@ -72,7 +81,10 @@ constexpr const char* kUsage =
     "  3   a price is not a number\n"
     "  4   the command failed: lint errors, a code that does not reproduce, a configuration\n"
     "      with a fault, a saved order that is not valid, a file that cannot be saved\n"
-    "  64  wrong usage\n";
+    "  64  wrong usage\n"
+    "diff ends with 0 when nothing differs, 4 when something does, 1 when a catalogue, price file\n"
+    "or orders folder cannot be read (or the report cannot be written), 3 when a price is not a\n"
+    "number.\n";
 
 struct UsageError {
     std::string text;
@@ -163,6 +175,9 @@ class Cli {
         } catch (const SaveUsageError& usage) {
             m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
             return kExitUsage;
+        } catch (const DiffUsageError& usage) {
+            m_err << "kitbuilder-cli: " << usage.text << "\n\n" << kUsage;
+            return kExitUsage;
         }
     }
 
@@ -197,7 +212,7 @@ class Cli {
         const std::string command = args[i++];
         const std::vector<std::string> rest(args.begin() + static_cast<long>(i), args.end());
         if (command != "lint" && command != "decode" && command != "select" && command != "orderlist" &&
-            command != "recheck" && command != "marks" && command != "save")
+            command != "recheck" && command != "marks" && command != "diff" && command != "save")
             throw UsageError{"unknown command \"" + command + "\""};
         if (command == "decode" && rest.size() != 1)
             throw UsageError{"decode takes one code"};
@@ -205,6 +220,12 @@ class Cli {
             throw UsageError{"lint takes no arguments"};
         if (command == "recheck" && rest.empty())
             throw UsageError{"recheck needs at least one file or folder"};
+
+        if (command == "diff") {
+            if (catalogue || prices)
+                throw UsageError{"diff takes its catalogues and price files after the command"};
+            return RunDiff(rest, noPrices, m_out, m_err);
+        }
 
         m_cataloguePath = catalogue ? *catalogue : DefaultCatalogue();
         if (noPrices)

@@ -71,7 +71,8 @@ void RuleMarksTest::marksFollowEveryChangeAfterIt() {
     QVERIFY(Marked(x10, 5));
     QCOMPARE(x10->itemData(5, Qt::ToolTipRole).toString(),
              QStringLiteral("Choosing this breaks a rule: \"%1\"").arg(kWirelessLimit));
-    QCOMPARE(x10->itemData(5, Qt::AccessibleDescriptionRole).toString(), x10->itemData(5, Qt::ToolTipRole).toString());
+    QCOMPARE(x10->itemData(5, Qt::AccessibleDescriptionRole).toString(),
+             x10->itemData(5, Qt::ToolTipRole).toString());
     QCOMPARE(x10->itemData(5, Qt::ForegroundRole).value<QBrush>().color(),
              RuleMarks::TextColor(HintKind::Breaks, x10->palette(), QPalette::Base));
     QCOMPARE(MarkedItems(x10), 1);

@@ -4,8 +4,8 @@
 
 usage: accessibility_bus.py PROGRAM CLI DATA_DIR
 
-Walks the main window, the customer dialog with its warning, the ID-code dialog and the order
-list; the companion (CLI) says what the window should show. Exits 77 when the bus cannot start.
+Walks the main window, the customer dialog with its warning, the ID-code dialog, the order
+list and the compare window; the companion (CLI) says what the window should show. Exits 77 when the bus cannot start.
 """
 import os
 import shutil
@@ -220,7 +220,7 @@ def main():
             shutil.copy(os.path.join(data_dir, name), work)
     catalogue, prices = os.path.join(work, "KITBUILDER.INI"), os.path.join(work, "KITBUILDER.PRS")
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", HOME=work,
-               XDG_CONFIG_HOME=os.path.join(work, "config"))
+               XDG_CONFIG_HOME=os.path.join(work, "config"), XDG_STATE_HOME=os.path.join(work, "state"))
     process = subprocess.Popen([os.path.join(work, "kitbuilder")], cwd=work, env=env)
     try:
         run(catalogue, prices)
@@ -252,6 +252,7 @@ def run(catalogue, prices):
     check_customer_dialog(app, main_window)
     check_id_code_dialog(app, main_window)
     check_order_list(app, main_window, catalogue, prices)
+    check_compare_window(app, main_window)
 
 
 def check_main_window(window, catalogue, prices):
@@ -436,8 +437,23 @@ def check_order_list(app, main_window, catalogue, prices):
     close_window(app, dialog, "Close")
 
 
+def check_compare_window(app, main_window):
+    item = next((o for o in descendants(main_window) if role(o) == "menu item" and o.name == "Compare Catalogues\u2026"),
+                None)
+    window = open_window(app, main_window, item, "Compare Catalogues")
+    if not window:
+        return
+    where = "compare window"
+    check_every_control_named(window, where)
+    fields = [o for o in descendants(window) if role(o) == "text" and state(o, pyatspi.STATE_EDITABLE)]
+    labelled = [label.rstrip(":") for f in fields for label in labels_of(f)]
+    check(labelled == ["Old catalogue", "New catalogue", "Saved orders"], "%s: fields labelled %r" % (where, labelled))
+    close_window(app, window, "Close")
+
+
 main()
 if failures:
     print("%d check(s) failed" % len(failures))
     sys.exit(1)
-print("PASS: the main window, the customer dialog, the ID-code dialog and the order list on the accessibility bus")
+print("PASS: the main window, the customer dialog, the ID-code dialog, the order list and the compare window on "
+      "the accessibility bus")

@@ -32,6 +32,7 @@ TempDir::~TempDir() {
 
 std::string TempDir::write(const std::string& name, const std::string& text) const {
     const auto full = m_path / name;
+    std::filesystem::create_directories(full.parent_path());
     std::ofstream out(full, std::ios::binary | std::ios::trunc);
     out << text;
     return full.string();

@@ -13,7 +13,8 @@ class TempDir {
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return m_path; }
-    // Writes the text (bytes as given) to name inside the folder and returns the full path.
+    // Writes the text (bytes as given) to name inside the folder, making the folders the name
+    // leads through, and returns the full path.
     std::string write(const std::string& name, const std::string& text) const;
     std::string file(const std::string& name) const { return (m_path / name).string(); }
     // Replaces the bytes of an existing file in place, keeping its identity.

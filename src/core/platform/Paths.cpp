@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -59,6 +60,23 @@ std::string BesideExecutable(const std::string& extension) {
 std::string FileName(const std::string& path) {
     const auto slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string StateFolder(const char* xdgStateHome, const char* home) {
+    std::string base;
+    if (xdgStateHome != nullptr && xdgStateHome[0] == '/')
+        base = xdgStateHome;
+    else if (home != nullptr && home[0] == '/')
+        base = std::string(home) + (std::string(home).ends_with('/') ? "" : "/") + ".local/state";
+    else
+        return {};
+    if (!base.ends_with('/'))
+        base += '/';
+    return base + "vk72-configurator";
+}
+
+std::string StateFolder() {
+    return StateFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
 }
 
 } // namespace paths

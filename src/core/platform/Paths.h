@@ -26,6 +26,13 @@ bool Exists(const std::string& path);
 // without regard to case.
 std::string BesideExecutable(const std::string& extension);
 
+// This program's folder of state kept between runs (journals of saves, drafts):
+// $XDG_STATE_HOME/vk72-configurator, or HOME/.local/state/vk72-configurator when that variable
+// is unset, empty or not absolute; empty when neither gives an absolute folder.
+std::string StateFolder(const char* xdgStateHome, const char* home);
+// The same from this process's environment.
+std::string StateFolder();
+
 // The file name after the last "/" or "\".
 std::string FileName(const std::string& path);
 

@@ -23,7 +23,10 @@ namespace kb {
 // A read-only file stays read-only: writing it fails, as does writing a folder, a FIFO or a
 // device. Temporary files of killed saves in the folder (this user's, a minute old) are
 // removed. The error names the file and the reason.
-Result<void> WriteFileSafely(const std::string& path, std::string_view content);
+// A file written Private is readable by its owner only (0600), whatever mode it had before.
+enum class FileMode { Keep, Private };
+Result<void> WriteFileSafely(const std::string& path, std::string_view content,
+                             FileMode mode = FileMode::Keep);
 
 // The new content of a file made from its content now (empty for a file not there yet); an
 // Error ends the save with the file unchanged. May be called more than once, when another

@@ -178,9 +178,9 @@ class TemporaryFile {
 
 class Saver {
   public:
-    Saver(const std::string& path, const ContentUpdate* update, std::string_view content,
+    Saver(const std::string& path, const ContentUpdate* update, std::string_view content, FileMode mode,
           std::chrono::milliseconds lockWait)
-        : m_path(path), m_update(update), m_content(content), m_lockWait(lockWait) {}
+        : m_path(path), m_update(update), m_content(content), m_mode(mode), m_lockWait(lockWait) {}
 
     Result<void> Run() {
         std::string target;
@@ -242,7 +242,7 @@ class Saver {
         TemporaryFile temporary;
         if (!temporary.Create(folder, 0666))
             return Result<void>(Fail(errno));
-        if (!temporary.Fill(*content, ::geteuid(), ::getegid(), temporary.createdMode()))
+        if (!temporary.Fill(*content, ::geteuid(), ::getegid(), FinalMode(temporary.createdMode())))
             return Result<void>(Fail(errno));
         if (::link(temporary.path().c_str(), target.c_str()) != 0) {
             if (errno == EEXIST)
@@ -287,7 +287,7 @@ class Saver {
             }
             return Fail(errno);
         }
-        if (!temporary.Fill(*content, st.st_uid, st.st_gid, st.st_mode & 07777) ||
+        if (!temporary.Fill(*content, st.st_uid, st.st_gid, FinalMode(st.st_mode & 07777)) ||
             ::rename(temporary.path().c_str(), target.c_str()) != 0)
             return Fail(errno);
         temporary.Keep();
@@ -304,6 +304,9 @@ class Saver {
             return Fail(journal.error().message);
         if (file.Overwrite(content)) {
             journal->Finish();
+            if (m_mode == FileMode::Private) {
+                [[maybe_unused]] const int ignored = ::fchmod(file.fd(), 0600);
+            }
             return {};
         }
         const int err = errno;
@@ -312,6 +315,8 @@ class Saver {
             journal->Finish();
         return Fail(err);
     }
+
+    mode_t FinalMode(mode_t mode) const { return m_mode == FileMode::Private ? 0600 : mode; }
 
     static void Finish(const std::string& folder) {
         // Makes the rename durable; the data is already safe, so a failure is not reported.
@@ -322,18 +327,19 @@ class Saver {
     const std::string& m_path;
     const ContentUpdate* m_update;
     std::string_view m_content;
+    FileMode m_mode;
     std::chrono::milliseconds m_lockWait;
 };
 
 } // namespace
 
-Result<void> WriteFileSafely(const std::string& path, std::string_view content) {
-    return Saver(path, nullptr, content, kSaveLockWait).Run();
+Result<void> WriteFileSafely(const std::string& path, std::string_view content, FileMode mode) {
+    return Saver(path, nullptr, content, mode, kSaveLockWait).Run();
 }
 
 Result<void> UpdateFileSafely(const std::string& path, const ContentUpdate& update,
                               std::chrono::milliseconds lockWait) {
-    return Saver(path, &update, {}, lockWait).Run();
+    return Saver(path, &update, {}, FileMode::Keep, lockWait).Run();
 }
 
 } // namespace kb

@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include "core/platform/FileLock.h"
+#include "core/platform/Paths.h"
 #include "core/platform/SafeFile.h"
 
 namespace kb {
@@ -48,10 +49,6 @@ std::string Reason(int error) {
 
 std::string Quoted(const std::string& path) {
     return "\"" + path + "\"";
-}
-
-bool Absolute(const char* path) {
-    return path != nullptr && path[0] == '/';
 }
 
 std::string JournalName(const struct stat& file) {
@@ -228,21 +225,8 @@ void RemoveLeftovers(const std::string& folder) {
 
 } // namespace
 
-std::string JournalFolder(const char* xdgStateHome, const char* home) {
-    std::string base;
-    if (Absolute(xdgStateHome))
-        base = xdgStateHome;
-    else if (Absolute(home))
-        base = std::string(home) + (std::string(home).ends_with('/') ? "" : "/") + ".local/state";
-    else
-        return {};
-    if (!base.ends_with('/'))
-        base += '/';
-    return base + "vk72-configurator";
-}
-
 std::string JournalFolder() {
-    return JournalFolder(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
+    return paths::StateFolder();
 }
 
 bool IsInterruptedRewrite(std::string_view content, std::string_view old, std::string_view next) {

@@ -10,11 +10,8 @@ namespace kb {
 
 class LockedFile;
 
-// The folder of the journals that keep in-place saves safe: $XDG_STATE_HOME/vk72-configurator,
-// or HOME/.local/state/vk72-configurator when that variable is unset, empty or not absolute;
-// empty when neither gives an absolute folder.
-std::string JournalFolder(const char* xdgStateHome, const char* home);
-// The same from this process's environment.
+// The folder of the journals that keep in-place saves safe: the program's state folder
+// (paths::StateFolder); empty when there is none.
 std::string JournalFolder();
 
 // Completes every interrupted in-place save whose journal the folder holds, each under its

@@ -445,6 +445,24 @@ Result<void> TIniFile::WriteString(std::string_view section, std::string_view ke
     return WriteStrings(section, {{std::string(key), std::string(value)}});
 }
 
+Result<std::string> TIniFile::Compose(const std::vector<std::pair<std::string, Values>>& sections) {
+    std::string content;
+    for (const auto& [section, values] : sections) {
+        const std::string_view name = Trim(section);
+        if (values.empty() && NameProblem(name, "k")) {
+            return Error{"Cannot compose section \"" + section + "\": " + NameProblem(name, "k")};
+        }
+        content.append("[").append(name).append("]\n");
+        for (const auto& [key, value] : values) {
+            if (const char* problem = NameProblem(name, Trim(key))) {
+                return Error{"Cannot compose " + section + "/" + key + ": " + problem};
+            }
+            content.append(Trim(key)).append("=").append(ValueToWrite(EncodeForFile(value))).append("\n");
+        }
+    }
+    return content;
+}
+
 Result<void> TIniFile::WriteInteger(std::string_view section, std::string_view key, int value) {
     return WriteString(section, key, std::to_string(value));
 }

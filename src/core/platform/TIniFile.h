@@ -66,6 +66,11 @@ class TIniFile {
     // the file's lock, one parse that keeps nothing but the keys to write, one write.
     static Result<void> WriteSection(const std::string& path, std::string_view section, const Pairs& values);
 
+    // The text of a new file holding the sections in the order given, each key written by
+    // WriteString's rules, lines ending in LF. Fails on a name WriteString refuses.
+    using Values = std::vector<std::pair<std::string, std::string>>;
+    static Result<std::string> Compose(const std::vector<std::pair<std::string, Values>>& sections);
+
     // A slot of the hash tables over section and key names: 1 + the name's position in its
     // list (0 for a free slot) and the name's hash.
     struct Slot {

@@ -123,6 +123,7 @@ std::vector<Message> Configurator::StartUp(bool writeSettings) {
     if (firstResult == CheckResult::Passed && m_snapshot->pricesPresent)
         m_priceText = ComputeUnitPrice(m_choice, *m_snapshot);
     m_startChoice = m_choice;
+    MarkSaved();
     return messages;
 }
 
@@ -344,6 +345,7 @@ std::vector<Message> Configurator::OpenCustomerFile(const std::string& path) {
     m_customerDataFlag = true;
     if (auto failure = ApplyIDCode(record[CustomerRecord::Code]))
         messages.push_back(*failure);
+    MarkSaved();
     if (auto notice = NoOrderNotice(path, record))
         messages.push_back(Message::Information(*notice));
     return messages;
@@ -364,6 +366,7 @@ std::optional<Message> Configurator::WriteCustomerFileTo(const std::string& path
     if (const Result<void> written = WriteCustomerFile(path, m_customer); !written)
         return Message::Error(written.error().message);
     m_customerFile = path;
+    MarkSaved();
     return std::nullopt;
 }
 
@@ -383,6 +386,29 @@ void Configurator::Restore(const Choice& choice) {
     // The check sets the status and the price as after the user's own change.
     m_choice = choice;
     CheckConfiguration();
+}
+
+void Configurator::MarkSaved() {
+    m_savedCustomer = m_customer;
+    m_savedChoice = m_choice;
+}
+
+bool Configurator::OrderDiffers() const {
+    // The code follows from the configuration, so only the texts the user typed count.
+    for (int f = CustomerRecord::Company1; f < CustomerRecord::Code; ++f)
+        if (m_customer.fields[f] != m_savedCustomer.fields[f])
+            return true;
+    return m_choice != m_savedChoice;
+}
+
+void Configurator::RestoreOrder(const CustomerRecord& record, const std::string& customerFile,
+                                const Choice& choice) {
+    ChangeScope scope(*this);
+    UndoStep step(*this);
+    m_customer = record;
+    m_customerFile = customerFile;
+    m_customerDataFlag = true;
+    Restore(choice);
 }
 
 std::string Configurator::WindowTitle() const {

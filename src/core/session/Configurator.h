@@ -155,6 +155,13 @@ class Configurator {
 
     std::string WindowTitle() const;
 
+    // Whether the order (the customer's texts or the configuration) differs from the one last
+    // opened or saved, or from the start-up state before either.
+    bool OrderDiffers() const;
+    // A kept draft's order, applied as File Open applies a file: record, current file and the
+    // whole choice as one undo step, then the check (with the price). The order stays unsaved.
+    void RestoreOrder(const CustomerRecord& record, const std::string& customerFile, const Choice& choice);
+
     // Edit menu: each user change of a control, applied ID code and opened customer file's
     // configuration is one step. Undo and Redo restore the whole choice, then run the check once.
     bool CanUndo() const { return m_undo.CanUndo(); }
@@ -190,6 +197,7 @@ class Configurator {
     };
 
     void Restore(const Choice& choice);
+    void MarkSaved();
     CheckedOrderList ComposeChecked(const std::string& refusal);
     void ShowPricesToggle();
     std::optional<Message> WriteShowPrices();
@@ -223,6 +231,9 @@ class Configurator {
     CustomerRecord m_customer;
     std::string m_customerFile;
     bool m_customerDataFlag = false;
+    // The order as last opened or saved.
+    CustomerRecord m_savedCustomer;
+    Choice m_savedChoice;
 
     std::function<void()> m_changed;
     int m_commandDepth = 0;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "core/platform/Paths.h"
 #include "core/platform/Numbers.h"
+#include "core/platform/Paths.h"
 #include "core/platform/TIniFile.h"
 #include "core/platform/TextCodec.h"
 

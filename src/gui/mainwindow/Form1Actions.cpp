@@ -126,6 +126,10 @@ void Form1Actions::setup(QMainWindow* window) {
         MakeAction(extra, QStringLiteral("CheckSavedOrders1"), QStringLiteral("Check Saved &Orders..."),
                    QStringLiteral("Check every saved order of a folder against the catalogue"));
     extra->addAction(CheckSavedOrders1);
+    CompareCatalogues1 =
+        MakeAction(extra, QStringLiteral("CompareCatalogues1"), QStringLiteral("Compare &Catalogues…"),
+                   QStringLiteral("What a new catalogue release changes, and which saved orders it touches"));
+    extra->addAction(CompareCatalogues1);
 
     QMenu* help = MakeMenu(MainMenu1, QStringLiteral("Help1"), QStringLiteral("&Help"));
     help->addAction(HelpAbout);

@@ -40,5 +40,6 @@ struct Form1Actions {
     QActionGroup* LanguageGroup = nullptr;
     QAction* EnterIDCode1 = nullptr;
     QAction* CheckSavedOrders1 = nullptr;
+    QAction* CompareCatalogues1 = nullptr;
     QAction* Newinthisversion1 = nullptr;
 };

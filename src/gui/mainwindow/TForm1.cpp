@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontDatabase>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <cstdio>
 
 #include "core/config/ConfigurationCheck.h"
@@ -20,8 +22,11 @@
 #include "core/platform/SaveJournal.h"
 #include "gui/about/TAboutBox.h"
 #include "gui/about/TNewVersionBox.h"
+#include "gui/compare/TFoCompare.h"
 #include "gui/customer/TFoCustomer.h"
 #include "gui/idcode/TFoIDCode.h"
+#include "gui/mainwindow/DraftBar.h"
+#include "gui/mainwindow/DraftSession.h"
 #include "gui/mainwindow/RecentOrdersMenu.h"
 #include "gui/orderlist/TFoOrderlist.h"
 #include "gui/recheck/TFoRecheck.h"
@@ -73,8 +78,7 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
       m_aboutBox([this] { return new TAboutBox(&m_core, this); }),
       m_customer([this] { return new TFoCustomer(m_core, m_presenter, this); }),
       m_idCode([this] { return new TFoIDCode(m_core, m_presenter, this); }),
-      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }),
-      m_recheck([this] {
+      m_newVersionBox([this] { return new TNewVersionBox(&m_presenter, this); }), m_recheck([this] {
           auto* recheck = new TFoRecheck(m_core, m_presenter, this);
           recheck->setSettingsFile(m_files.userSettings);
           return recheck;
@@ -87,22 +91,38 @@ TForm1::TForm1(DataFiles files, MessagePresenter& presenter, ExitFunction exitPr
     setFont(QApplication::font());
 
     m_actions.setup(this);
-    auto* client = new QWidget(this);
+    // The bar that offers kept drafts lies above the controls, hidden while it offers none.
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_draftBar = new DraftBar(central);
+    auto* client = new QWidget(central);
     client->setObjectName(QStringLiteral("Client"));
-    setCentralWidget(client);
+    column->addWidget(m_draftBar);
+    column->addWidget(client, 1);
+    setCentralWidget(central);
     m_controls.setup(client);
     m_marks = new RuleMarks(m_core, client, this);
     // The Exit button stands for the FileExit action and shows its picture.
     m_controls.BitBtn1->setIcon(m_actions.FileExit->icon());
     m_statusTextColor = m_controls.LaStatus->palette().color(QPalette::WindowText);
-    // The client area lies below the main menu, as on the platform the window was designed for.
-    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height());
+    FitToDraftBar();
 
     FormCreate();
     if (!m_started)
         return;
     ConnectControls();
     ConnectKeysAndRecentOrders();
+    connect(m_draftBar, &DraftBar::linesChanged, this, &TForm1::FitToDraftBar);
+    m_drafts->Offer();
+}
+
+void TForm1::FitToDraftBar() {
+    // The client area lies below the main menu, as on the platform the window was designed
+    // for; the bar of kept drafts adds its own height while it shows.
+    const int bar = m_draftBar->isVisibleTo(this) ? m_draftBar->sizeHint().height() : 0;
+    setFixedSize(kClientWidth, kClientHeight + menuBar()->sizeHint().height() + bar);
 }
 
 QFont TForm1::WindowFont(QFont font) {
@@ -132,8 +152,13 @@ void TForm1::FormCreate() {
     }
     FillFromCore();
     m_controls.SetTabOrder();
-    // From here on every command of the core that changes its state shows in the window.
-    m_core.SetChangeListener([this] { RefreshFromCore(); });
+    // From here on every command of the core that changes its state shows in the window,
+    // and reaches the order's draft.
+    m_drafts = new DraftSession(m_core, m_presenter, m_files.drafts, m_draftBar, this);
+    m_core.SetChangeListener([this] {
+        RefreshFromCore();
+        m_drafts->Changed();
+    });
     const std::vector<Message> messages = m_core.StartUp();
     ShowMessages(messages);
     m_pendingWarning = m_core.LoadWarning();
@@ -179,6 +204,7 @@ void TForm1::ConnectControls() {
         connect(a.languages[n], &QAction::triggered, this, languageHandlers[n]);
     connect(a.EnterIDCode1, &QAction::triggered, this, &TForm1::EnterIDCode1Click);
     connect(a.CheckSavedOrders1, &QAction::triggered, this, &TForm1::CheckSavedOrders1Click);
+    connect(a.CompareCatalogues1, &QAction::triggered, this, &TForm1::CompareCatalogues1Click);
     connect(a.Newinthisversion1, &QAction::triggered, this, &TForm1::Newinthisversion1Click);
 }
 
@@ -414,6 +440,14 @@ void TForm1::CheckSavedOrders1Click() {
     m_recheck->Open();
 }
 
+void TForm1::CompareCatalogues1Click() {
+    m_compare->Open();
+}
+
+TFoCompare* TForm1::MakeCompareWindow() {
+    return new TFoCompare(m_core, m_presenter, this);
+}
+
 void TForm1::BtnCustomerClick() {
     // Until a customer file is opened or the dialog confirmed, the record holds nothing to show.
     m_customer->SetFields(m_core.customerDataFlag() ? m_core.customer() : CustomerRecord{});
@@ -459,6 +493,12 @@ void TForm1::showEvent(QShowEvent* event) {
     // The catalogue warning follows the window's first appearance rather than delaying it.
     if (m_pendingWarning)
         QTimer::singleShot(0, this, &TForm1::ShowPendingWarning);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted() && m_drafts)
+        m_drafts->WindowClosed();
 }
 
 void TForm1::ShowPendingWarning() {

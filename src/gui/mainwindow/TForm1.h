@@ -12,6 +12,8 @@
 #include "gui/mainwindow/Form1Controls.h"
 #include "gui/widgets/LateWindow.h"
 
+class DraftBar;
+class DraftSession;
 class MessagePresenter;
 class QComboBox;
 class QDialog;
@@ -21,6 +23,7 @@ class TAboutBox;
 class TFoCustomer;
 class TFoIDCode;
 class TFoOrderlist;
+class TFoCompare;
 class TFoRecheck;
 class TNewVersionBox;
 
@@ -34,6 +37,8 @@ class TForm1 : public QMainWindow {
         std::string prices;
         // Where the settings go when the catalogue cannot be written; empty: nowhere else.
         std::string userSettings = {};
+        // The folder of drafts of unsaved orders; empty: none are kept or offered.
+        std::string drafts = {};
     };
     // Ends the process with the exit code of a fatal start-up.
     using ExitFunction = std::function<void(int)>;
@@ -57,10 +62,14 @@ class TForm1 : public QMainWindow {
     TFoIDCode* FoIDCode() { return m_idCode.get(); }
     TNewVersionBox* NewVersionBox() { return m_newVersionBox.get(); }
     TFoRecheck* FoRecheck() { return m_recheck.get(); }
+    TFoCompare* FoCompare() { return m_compare.get(); }
     // The File menu's recently used orders.
     RecentOrdersMenu* RecentOrders() const { return m_recent; }
     // The rule hints shown on the controls.
     RuleMarks* Marks() const { return m_marks; }
+    // The kept drafts of unsaved orders: this window's own and the offer of ended ones.
+    DraftSession* Drafts() const { return m_drafts; }
+    DraftBar* DraftOffer() const { return m_draftBar; }
     // How the secondary windows are shown; exec() unless a test replaces it.
     void setModalRunner(ModalRunner runner) { m_showModal = std::move(runner); }
 
@@ -111,11 +120,14 @@ class TForm1 : public QMainWindow {
     void Newinthisversion1Click();
     void EnterIDCode1Click();
     void CheckSavedOrders1Click();
+    void CompareCatalogues1Click();
+    TFoCompare* MakeCompareWindow();
     void BtnCustomerClick();
     void BtnShowOrderlistClick();
 
   protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void FormCreate();
@@ -133,6 +145,7 @@ class TForm1 : public QMainWindow {
     void ShowJournalMessages();
     void ShowPendingWarning();
     void ShowModal(QDialog* dialog);
+    void FitToDraftBar();
     RadioGroup* RadioOf(kb::Group group) const;
     QComboBox* ListOf(kb::Group group) const;
 
@@ -152,7 +165,10 @@ class TForm1 : public QMainWindow {
     LateWindow<TFoIDCode> m_idCode;
     LateWindow<TNewVersionBox> m_newVersionBox;
     LateWindow<TFoRecheck> m_recheck;
+    LateWindow<TFoCompare> m_compare{[this] { return MakeCompareWindow(); }};
     RuleMarks* m_marks = nullptr;
     RecentOrdersMenu* m_recent = nullptr;
     std::string m_notedFile;
+    DraftBar* m_draftBar = nullptr;
+    DraftSession* m_drafts = nullptr;
 };

@@ -1,4 +1,5 @@
 #include "core/platform/FileLock.h"
+#include "core/platform/Paths.h"
 #include "core/platform/SafeFile.h"
 #include "core/platform/SaveJournal.h"
 #include "core/platform/TIniFile.h"
@@ -149,10 +150,10 @@ TEST(SaveJournal, NoJournalNoSaveInPlace) {
     EXPECT_EQ(ReadFileBytes(dir.file("copy.CST")), "old");
 }
 
-TEST(SaveJournal, FolderFromTheEnvironment) {
-    EXPECT_EQ(JournalFolder("/state", "/home/u"), "/state/vk72-configurator");
-    EXPECT_EQ(JournalFolder("relative", "/home/u/"), "/home/u/.local/state/vk72-configurator");
-    EXPECT_EQ(JournalFolder(nullptr, nullptr), "");
+TEST(SaveJournal, StateFolderFromTheEnvironment) {
+    EXPECT_EQ(paths::StateFolder("/state", "/home/u"), "/state/vk72-configurator");
+    EXPECT_EQ(paths::StateFolder("relative", "/home/u/"), "/home/u/.local/state/vk72-configurator");
+    EXPECT_EQ(paths::StateFolder(nullptr, nullptr), "");
 }
 
 } // namespace
